@@ -1,0 +1,2 @@
+// metrovane: the command line of the converter.
+int main() { return 0; }

@@ -1,0 +1,167 @@
+#pragma once
+// The figure family: one drawable object on its way from the metafile to the
+// DXF file. Each figure keeps its own copy of the description it was made
+// from and writes one entity through the exporter's writer primitives.
+
+#include "dxf/ExportData.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace mv {
+
+class TmvDXFExport;
+class TmvExpDXFFigure;
+
+using TFigureList = std::vector<std::unique_ptr<TmvExpDXFFigure>>;
+
+// An integer rectangle, Windows style: Left/Top inclusive, Right/Bottom exclusive.
+struct TRect {
+    std::int32_t Left = 0;
+    std::int32_t Top = 0;
+    std::int32_t Right = 0;
+    std::int32_t Bottom = 0;
+    friend bool operator==(const TRect&, const TRect&) = default;
+};
+
+// Rounds the four coordinates (ties to even, ERangeError outside 32 bits)
+// and orders them so that Left <= Right and Top <= Bottom.
+TRect NormalizedRect(long double x1, long double y1, long double x2, long double y2);
+
+// Non-empty intersection by the Windows rules: touching edges do not count,
+// and a rectangle without width or height meets nothing.
+bool RectsIntersect(const TRect& a, const TRect& b);
+
+enum class TFigureKind : std::uint8_t { Polyline, PolyBezier, Rectangle, Line, Pixel, Ellipse, Arc, MText, Hatch };
+
+class TmvExpDXFFigure {
+public:
+    explicit TmvExpDXFFigure(const TdxfExportData& data);
+    virtual ~TmvExpDXFFigure() = default;
+    TmvExpDXFFigure(const TmvExpDXFFigure&) = delete;
+    TmvExpDXFFigure& operator=(const TmvExpDXFFigure&) = delete;
+
+    virtual TFigureKind Kind() const = 0;
+    // Appends straight LINE figures that together draw this figure.
+    virtual void SplitIntoLines(TFigureList& list) const;
+    // Whether the figure's integer rectangle meets rect.
+    virtual bool IntersectsRect(const TRect& rect) const;
+    // Writes the figure's entity into the exporter's current output.
+    virtual void Export(TmvDXFExport& exporter) const = 0;
+
+    std::string Layer = "0";
+    TdxfExportData Data; // the figure's own copy; its point lists stay empty
+
+protected:
+    // A LINE made from this figure's description and layer, appended to list.
+    class TmvExpDXFLine& AppendLine(TFigureList& list, const TdxfPoint& p1, const TdxfPoint& p2) const;
+};
+
+// LWPOLYLINE through one point list of the description.
+class TmvExpDXFPolyline : public TmvExpDXFFigure {
+public:
+    TmvExpDXFPolyline(const TdxfExportData& data, int index);
+    TFigureKind Kind() const override { return TFigureKind::Polyline; }
+    void SplitIntoLines(TFigureList& list) const override;
+    bool IntersectsRect(const TRect& rect) const override;
+    void Export(TmvDXFExport& exporter) const override;
+
+    bool HasVertices() const { return hasVertices_; }
+    std::size_t VertexCount() const { return Vertices.size(); }
+    TdxfPoint Vertex(std::size_t i) const { return Vertices[i]; }
+
+    std::vector<TdxfPoint> Vertices;
+
+protected:
+    bool hasVertices_ = false;
+    // The bounds live in Data.Point1 (minimum) and Data.Point2 (maximum) and
+    // always include the origin.
+};
+
+// Closed LWPOLYLINE of five vertices through two opposite corners.
+class TmvExpDXFRectangle : public TmvExpDXFFigure {
+public:
+    using TmvExpDXFFigure::TmvExpDXFFigure;
+    TFigureKind Kind() const override { return TFigureKind::Rectangle; }
+    void SplitIntoLines(TFigureList& list) const override;
+    bool IntersectsRect(const TRect& rect) const override;
+    void Export(TmvDXFExport& exporter) const override;
+};
+
+class TmvExpDXFLine : public TmvExpDXFFigure {
+public:
+    using TmvExpDXFFigure::TmvExpDXFFigure;
+    TFigureKind Kind() const override { return TFigureKind::Line; }
+    void Export(TmvDXFExport& exporter) const override;
+};
+
+class TmvExpDXFPixel : public TmvExpDXFFigure {
+public:
+    using TmvExpDXFFigure::TmvExpDXFFigure;
+    TFigureKind Kind() const override { return TFigureKind::Pixel; }
+    void Export(TmvDXFExport& exporter) const override;
+};
+
+// SPLINE through a chain of cubic Bezier segments (LWPOLYLINE when the
+// control points do not form whole segments).
+class TmvExpDXFPolyBezier : public TmvExpDXFPolyline {
+public:
+    TmvExpDXFPolyBezier(const TdxfExportData& data, int index) : TmvExpDXFPolyline(data, index) {}
+    TFigureKind Kind() const override { return TFigureKind::PolyBezier; }
+    void Export(TmvDXFExport& exporter) const override;
+};
+
+// Full CIRCLE or ELLIPSE.
+class TmvExpDXFEllipse : public TmvExpDXFFigure {
+public:
+    TmvExpDXFEllipse(const TdxfExportData& data, bool isEllipse) : TmvExpDXFFigure(data), IsEllipse(isEllipse) {}
+    TFigureKind Kind() const override { return TFigureKind::Ellipse; }
+    void SplitIntoLines(TFigureList& list) const override;
+    bool IntersectsRect(const TRect& rect) const override;
+    void Export(TmvDXFExport& exporter) const override;
+
+    bool IsEllipse;
+};
+
+// ARC (ArcKind 0) or elliptical arc as ELLIPSE with parameters (ArcKind 1).
+class TmvExpDXFArc : public TmvExpDXFFigure {
+public:
+    explicit TmvExpDXFArc(const TdxfExportData& data) : TmvExpDXFFigure(data), ArcKind(data.Kind) {}
+    TFigureKind Kind() const override { return TFigureKind::Arc; }
+    void SplitIntoLines(TFigureList& list) const override;
+    bool IntersectsRect(const TRect& rect) const override;
+    void Export(TmvDXFExport& exporter) const override;
+
+    std::uint8_t ArcKind;
+};
+
+class TmvExpDXFMText : public TmvExpDXFFigure {
+public:
+    using TmvExpDXFFigure::TmvExpDXFFigure;
+    TFigureKind Kind() const override { return TFigureKind::MText; }
+    bool IntersectsRect(const TRect& rect) const override;
+    void Export(TmvDXFExport& exporter) const override;
+    // Appends the pieces of the text that remain outside rect (normalised).
+    void TrimText(const TRect& rect, TFigureList& list) const;
+};
+
+class TmvExpDXFHatch : public TmvExpDXFFigure {
+public:
+    explicit TmvExpDXFHatch(const TdxfExportData& data);
+    TFigureKind Kind() const override { return TFigureKind::Hatch; }
+    void Export(TmvDXFExport& exporter) const override;
+
+    std::int32_t GetLoopCount() const { return LoopCount; }
+    std::size_t LoopPointCount(std::size_t loop) const { return loop < Loops.size() ? Loops[loop].size() : 0; }
+    TdxfPoint LoopPoint(std::size_t loop, std::size_t j) const { return Loops[loop][j]; }
+
+    std::uint8_t HatchStyle = 0;
+    std::uint8_t BoundaryKind = 0;
+    std::vector<TdxfPointList> Loops; // polygon hatch only
+    std::int32_t LoopCount = 0;
+    std::string PatternName;
+};
+
+} // namespace mv

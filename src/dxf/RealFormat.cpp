@@ -1,0 +1,143 @@
+#include "dxf/RealFormat.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+namespace mv {
+
+namespace {
+
+constexpr int kDigits = 15;
+
+// Powers of ten up to 10^27 are exact in the 64-bit mantissa of long double.
+struct PowerTable {
+    long double p[28];
+    constexpr PowerTable() : p{} {
+        long double v = 1;
+        for (int i = 0; i < 28; ++i) {
+            p[i] = v;
+            v *= 10;
+        }
+    }
+};
+constexpr PowerTable kPow10;
+
+// Decimal digits (without trailing zeros) and exponent E with
+// value = 0.d1d2d3... x 10^E. Exact: ties at the 16th digit go to the even
+// neighbour, like the C library's conversion of the exact binary value.
+struct Decimal {
+    char digits[kDigits + 1];
+    int count;
+    int exponent;
+};
+
+void SlowDecimal(long double a, Decimal& d) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.14Le", a); // d.dddddddddddddde[+-]xx
+    int n = 0;
+    for (const char* p = buf; *p && *p != 'e'; ++p)
+        if (*p >= '0' && *p <= '9') d.digits[n++] = *p;
+    const char* e = std::strchr(buf, 'e');
+    d.exponent = static_cast<int>(std::strtol(e + 1, nullptr, 10)) + 1;
+    while (n > 1 && d.digits[n - 1] == '0') --n;
+    d.count = n;
+}
+
+bool FastDecimal(long double a, Decimal& d) {
+    int e2 = std::ilogb(a);
+    // Estimate E = floor(log10 a) + 1 from the binary exponent, then correct.
+    int e = static_cast<int>(std::floor((e2 + 1) * 0.30102999566398119521L)) + 1;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        int shift = kDigits - e;
+        if (shift > 27 || shift < -27) return false;
+        long double scaled = shift >= 0 ? a * kPow10.p[shift] : a / kPow10.p[-shift];
+        if (scaled < 1e14L) {
+            --e;
+            continue;
+        }
+        if (scaled >= 1e15L) {
+            ++e;
+            continue;
+        }
+        // One rounding in the product leaves at most about 1.1e-4 of error;
+        // a fraction that close to one half is decided exactly instead.
+        long double fl = std::floor(scaled);
+        long double frac = scaled - fl;
+        if (std::fabs(frac - 0.5L) < 1e-3L) return false;
+        std::uint64_t r = static_cast<std::uint64_t>(fl) + (frac > 0.5L ? 1 : 0);
+        if (r >= 1000000000000000ULL) {
+            r /= 10;
+            ++e;
+        }
+        for (int i = kDigits - 1; i >= 0; --i) {
+            d.digits[i] = static_cast<char>('0' + r % 10);
+            r /= 10;
+        }
+        int n = kDigits;
+        while (n > 1 && d.digits[n - 1] == '0') --n;
+        d.count = n;
+        d.exponent = e;
+        return true;
+    }
+    return false;
+}
+
+void AppendExponent(std::string& out, int x) {
+    if (x < 0) {
+        out.push_back('-');
+        x = -x;
+    }
+    char buf[12];
+    int n = 0;
+    do {
+        buf[n++] = static_cast<char>('0' + x % 10);
+        x /= 10;
+    } while (x > 0);
+    while (n > 0) out.push_back(buf[--n]);
+}
+
+} // namespace
+
+void AppendReal(std::string& out, long double value) {
+    if (std::isnan(value)) {
+        out.append("NAN");
+        return;
+    }
+    if (std::isinf(value)) {
+        out.append(value < 0 ? "-INF" : "INF");
+        return;
+    }
+    if (value == 0) {
+        out.push_back('0');
+        return;
+    }
+    long double a = std::fabs(value);
+    Decimal d;
+    if (!FastDecimal(a, d)) SlowDecimal(a, d);
+    if (value < 0) out.push_back('-');
+    const int E = d.exponent;
+    if (E > 15 || E < -3) {
+        out.push_back(d.digits[0]);
+        if (d.count > 1) {
+            out.push_back('.');
+            out.append(d.digits + 1, d.count - 1);
+        }
+        out.push_back('E');
+        AppendExponent(out, E - 1);
+    } else if (E <= 0) {
+        out.append("0.");
+        out.append(static_cast<std::size_t>(-E), '0');
+        out.append(d.digits, d.count);
+    } else if (d.count <= E) {
+        out.append(d.digits, d.count);
+        out.append(static_cast<std::size_t>(E - d.count), '0');
+    } else {
+        out.append(d.digits, E);
+        out.push_back('.');
+        out.append(d.digits + E, d.count - E);
+    }
+}
+
+} // namespace mv

@@ -1,0 +1,7 @@
+#include "dxf/WhiteMask.h"
+
+namespace mv {
+
+void ApplyWhiteMasks(TFigureList&) {}
+
+} // namespace mv

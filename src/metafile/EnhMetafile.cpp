@@ -1,0 +1,90 @@
+#include "metafile/EnhMetafile.h"
+
+#include "metafile/WmfConverter.h"
+#include "platform/Errors.h"
+#include "platform/FileAccess.h"
+
+#include <bit>
+#include <cstring>
+
+namespace mv {
+
+namespace {
+std::uint32_t LE32(std::span<const std::uint8_t> b, std::size_t at) {
+    return static_cast<std::uint32_t>(b[at]) | static_cast<std::uint32_t>(b[at + 1]) << 8 |
+           static_cast<std::uint32_t>(b[at + 2]) << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;
+}
+std::uint16_t LE16(std::span<const std::uint8_t> b, std::size_t at) {
+    return static_cast<std::uint16_t>(b[at] | b[at + 1] << 8);
+}
+} // namespace
+
+bool TEnhMetafile::IsEnhancedMetafile(std::span<const std::uint8_t> bytes) {
+    return bytes.size() >= 101 && LE32(bytes, 0) == emr::HEADER && LE32(bytes, 40) == 0x464D4520;
+}
+
+bool TEnhMetafile::IsPlaceableWmf(std::span<const std::uint8_t> bytes) {
+    if (bytes.size() < 22 || LE32(bytes, 0) != 0x9AC6CDD7) return false;
+    std::uint16_t sum = 0;
+    for (std::size_t i = 0; i < 10; ++i) sum ^= LE16(bytes, 2 * i);
+    return sum == LE16(bytes, 20);
+}
+
+TEnhMetafile TEnhMetafile::FromEmfBytes(std::vector<std::uint8_t> bytes) {
+    if (!IsEnhancedMetafile(bytes)) throw EInvalidMetafile();
+    const std::uint32_t total = LE32(bytes, 48);
+    const std::uint32_t headerSize = LE32(bytes, 4);
+    // The header record must hold at least the fields up to the byte count
+    // and the record count (88 bytes), and the byte count must be honest.
+    if (total > bytes.size() || headerSize < 88 || headerSize > total) throw EInvalidMetafile();
+    bytes.resize(total);
+    TEnhMetafile mf;
+    mf.bytes_ = std::move(bytes);
+    std::span<const std::uint8_t> all(mf.bytes_);
+    std::size_t at = 0;
+    while (at < all.size()) {
+        if (all.size() - at < 8) throw EInvalidMetafile();
+        const std::uint32_t type = LE32(all, at);
+        const std::uint32_t size = LE32(all, at + 4);
+        if (size < 8 || size % 4 != 0 || size > all.size() - at) throw EInvalidMetafile();
+        mf.records_.push_back(TEmrRecord{type, all.subspan(at, size)});
+        at += size;
+        if (type == emr::EOF_) break; // nothing after the end-of-file record is played
+    }
+    return mf;
+}
+
+TEnhMetafile TEnhMetafile::FromFileBytes(std::vector<std::uint8_t> bytes) {
+    if (IsEnhancedMetafile(bytes)) return FromEmfBytes(std::move(bytes));
+    if (IsPlaceableWmf(bytes)) return FromEmfBytes(ConvertPlaceableWmf(bytes));
+    throw EInvalidMetafile();
+}
+
+TEnhMetafile TEnhMetafile::LoadFromFile(const std::string& fileName) {
+    return FromFileBytes(ReadWholeFile(fileName));
+}
+
+std::uint8_t TRecordReader::U8(std::size_t offset) const {
+    Require(offset, 1, 1);
+    return bytes_[offset];
+}
+
+std::uint16_t TRecordReader::U16(std::size_t offset) const {
+    Require(offset, 1, 2);
+    return LE16(bytes_, offset);
+}
+
+std::uint32_t TRecordReader::U32(std::size_t offset) const {
+    Require(offset, 1, 4);
+    return LE32(bytes_, offset);
+}
+
+float TRecordReader::F32(std::size_t offset) const { return std::bit_cast<float>(U32(offset)); }
+
+void TRecordReader::Require(std::size_t offset, std::uint64_t count, std::size_t elementSize) const {
+    if (offset > bytes_.size()) throw EInvalidMetafile();
+    const std::uint64_t room = bytes_.size() - offset;
+    if (elementSize != 0 && count > room / elementSize) throw EInvalidMetafile();
+}
+
+} // namespace mv

@@ -1,0 +1,116 @@
+#pragma once
+// TmvMetafile: the metafile interpreter. It walks the records of one enhanced
+// metafile through a reduced model of a Windows device context and turns
+// every drawing record into figures of the exporter that owns it.
+
+#include "dxf/ExportData.h"
+#include "metafile/EnhMetafile.h"
+#include "metafile/GdiObjects.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace mv {
+
+class TmvDXFExport;
+class ITextMeasure;
+
+struct TXForm {
+    float eM11 = 0, eM12 = 0, eM21 = 0, eM22 = 0, eDx = 0, eDy = 0;
+    friend bool operator==(const TXForm&, const TXForm&) = default;
+};
+inline constexpr TXForm IdentityXForm{1, 0, 0, 1, 0, 0};
+
+struct TIntPoint {
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    friend bool operator==(const TIntPoint&, const TIntPoint&) = default;
+};
+
+class TmvMetafile {
+public:
+    explicit TmvMetafile(TmvDXFExport& exporter);
+    ~TmvMetafile();
+    TmvMetafile(const TmvMetafile&) = delete;
+    TmvMetafile& operator=(const TmvMetafile&) = delete;
+
+    // Interprets every record in file order.
+    void Play(const TEnhMetafile& metafile);
+    // Interprets one record.
+    void PlayRecord(const TEmrRecord& record);
+    // Forgets which line types were handed to the exporter (start of a drawing).
+    void ResetEmittedLineTypes() { EmittedLineTypes = 0; }
+
+    // Mapping of points (the drawing state's coordinate rules).
+    TIntPoint TransformPoint(std::int32_t x, std::int32_t y) const;
+    static TdxfPoint ToOutput(TIntPoint p) {
+        return TdxfPoint{static_cast<float>(p.x), -static_cast<float>(p.y), 0};
+    }
+    void ShiftByOrigin();
+    // A logical point all the way to a figure point.
+    TdxfPoint MapPoint(std::int32_t x, std::int32_t y) const;
+    void ApplyPen();
+    void RegisterLineType(std::uint8_t style);
+
+    // The single saved copy of the state.
+    struct TSavedState {
+        TXForm XForm{};
+        std::uint32_t TextAlign = 0;
+        TIntPoint Position;
+        TIntPoint WindowOrg;
+        TmvPen* Pen = nullptr;
+        TmvBrush* Brush = nullptr;
+        TmvFont* Font = nullptr;
+    };
+
+    TSavedState SavedState;
+    TXForm XForm = IdentityXForm;
+    TmvDXFExport& Exporter;
+    std::vector<std::unique_ptr<TmvGDI>> Objects;
+    TmvPen* Pen = nullptr;
+    std::unique_ptr<TmvPen> StockPen;
+    TmvBrush* Brush = nullptr;
+    std::unique_ptr<TmvBrush> StockBrush;
+    TmvFont* Font = nullptr;
+    std::int32_t TextColor = 0;
+    std::uint32_t TextAlign = 0;
+    std::string TextString;
+    TIntPoint Position;
+    TIntPoint WindowOrg;
+    TdxfExportData Data;
+    std::uint8_t EmittedLineTypes = 0; // bit s set: pen style s (0..7) handled
+
+private:
+    bool AlternativeBlack() const;
+    ITextMeasure& Measure() const;
+
+    // State records.
+    void CreateObject(const TRecordReader& r, std::uint32_t type);
+    void SelectObject(const TRecordReader& r);
+    void DeleteObject(const TRecordReader& r);
+    void SaveDC();
+    void RestoreDC();
+    void SetWorldTransform(const TRecordReader& r);
+    void ModifyWorldTransform(const TRecordReader& r);
+    void SetWindowOrg(const TRecordReader& r);
+    void MoveTo(const TRecordReader& r);
+    void SetTextAlign(const TRecordReader& r);
+    void SetTextColor(const TRecordReader& r);
+
+    // Drawing records.
+    void PolyRecord(const TRecordReader& r, bool points16, bool closed, bool movesPosition, bool bezier);
+    void PolyPolyRecord(const TRecordReader& r, bool closed);
+    void LineTo(const TRecordReader& r);
+    void SetPixel(const TRecordReader& r);
+    void Rectangle(const TRecordReader& r);
+    void RoundRect(const TRecordReader& r);
+    void Ellipse(const TRecordReader& r);
+    void ArcRecord(const TRecordReader& r);
+    void AngleArc(const TRecordReader& r);
+    void ExtTextOut(const TRecordReader& r);
+};
+
+} // namespace mv

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages that building and testing need; only what
+# is missing, so a machine that has everything is not touched.
+set -euo pipefail
+packages=(build-essential cmake pkg-config
+  libgtest-dev libgmock-dev googletest libbenchmark-dev libcli11-dev
+  libfreetype-dev libfontconfig-dev fontconfig fonts-dejavu-core
+  qt6-base-dev python3 python3-ezdxf xvfb xauth)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update
+  apt-get install -y --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test, then builds again with
+# AddressSanitizer and UndefinedBehaviorSanitizer and runs the suite again.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash tools/install-deps.sh
+jobs="$(nproc)"
+
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
+cmake --build build -j"$jobs"
+(cd build && ctest --output-on-failure -j"$jobs")
+
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMV_SANITIZE=ON -DMV_BUILD_BENCH=OFF
+cmake --build build-asan -j"$jobs"
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
+export LSAN_OPTIONS="suppressions=$(pwd)/tools/lsan.supp"
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+(cd build-asan && ctest --output-on-failure -j"$jobs")
