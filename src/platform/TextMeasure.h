@@ -1,0 +1,26 @@
+#pragma once
+// Text measurement: the advance width of a string in a face at a height. The
+// interpreter reaches it through this interface so that tests can use a
+// stand-in with fixed metrics.
+
+#include <cstdint>
+#include <string_view>
+
+namespace mv {
+
+class ITextMeasure {
+public:
+    virtual ~ITextMeasure() = default;
+    // Advance width of text (single-byte code page) in the face at the given
+    // logical font height (a negative height is the character height, a
+    // positive one the cell height, as in a Windows LOGFONT). The result is in
+    // the same units as the height. An empty face name means the platform's
+    // default face.
+    virtual double TextWidth(std::string_view face, std::int32_t height, std::string_view text) = 0;
+};
+
+// The platform's measurement (FreeType and fontconfig). Safe to use from
+// several threads at once.
+ITextMeasure& DefaultTextMeasure();
+
+} // namespace mv
