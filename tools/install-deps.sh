@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(build-essential cmake pkg-config
   libgtest-dev libgmock-dev googletest libbenchmark-dev libcli11-dev
   libfreetype-dev libfontconfig-dev fontconfig fonts-dejavu-core
-  qt6-base-dev python3 python3-ezdxf xvfb xauth)
+  qt6-base-dev python3 python3-ezdxf xvfb xauth locales)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -15,4 +15,10 @@ if [ ${#missing[@]} -gt 0 ]; then
   export DEBIAN_FRONTEND=noninteractive
   apt-get update
   apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+# A German locale lets the tests prove that numbers never follow the locale.
+if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf8$'; then
+  sed -i 's/^# *de_DE.UTF-8 UTF-8/de_DE.UTF-8 UTF-8/' /etc/locale.gen
+  grep -q '^de_DE.UTF-8 UTF-8' /etc/locale.gen || echo 'de_DE.UTF-8 UTF-8' >> /etc/locale.gen
+  locale-gen
 fi

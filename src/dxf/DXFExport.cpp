@@ -94,22 +94,41 @@ template <class F, class... Args> void TmvDXFExport::Append(Args&&... args) {
     Figures.push_back(std::move(figure));
 }
 
-void TmvDXFExport::AddPixel(const TdxfExportData& data) { Append<TmvExpDXFPixel>(data); }
-void TmvDXFExport::AddLine(const TdxfExportData& data) { Append<TmvExpDXFLine>(data); }
-void TmvDXFExport::AddRectangle(const TdxfExportData& data) { Append<TmvExpDXFRectangle>(data); }
-void TmvDXFExport::AddHatch(const TdxfExportData& data) { Append<TmvExpDXFHatch>(data); }
-void TmvDXFExport::AddPolyline(const TdxfExportData& data, int index) { Append<TmvExpDXFPolyline>(data, index); }
+void TmvDXFExport::AddPixel(const TdxfExportData& data) {
+    Append<TmvExpDXFPixel>(data);
+}
+void TmvDXFExport::AddLine(const TdxfExportData& data) {
+    Append<TmvExpDXFLine>(data);
+}
+void TmvDXFExport::AddRectangle(const TdxfExportData& data) {
+    Append<TmvExpDXFRectangle>(data);
+}
+void TmvDXFExport::AddHatch(const TdxfExportData& data) {
+    Append<TmvExpDXFHatch>(data);
+}
+void TmvDXFExport::AddPolyline(const TdxfExportData& data, int index) {
+    Append<TmvExpDXFPolyline>(data, index);
+}
 void TmvDXFExport::AddPolyBezier(const TdxfExportData& data, int index) {
     Append<TmvExpDXFPolyBezier>(data, index);
 }
-void TmvDXFExport::AddCircle(const TdxfExportData& data) { Append<TmvExpDXFEllipse>(data, false); }
-void TmvDXFExport::AddEllipse(const TdxfExportData& data) { Append<TmvExpDXFEllipse>(data, true); }
-void TmvDXFExport::AddArc(const TdxfExportData& data) { Append<TmvExpDXFArc>(data); }
-void TmvDXFExport::AddMText(const TdxfExportData& data) { Append<TmvExpDXFMText>(data); }
+void TmvDXFExport::AddCircle(const TdxfExportData& data) {
+    Append<TmvExpDXFEllipse>(data, false);
+}
+void TmvDXFExport::AddEllipse(const TdxfExportData& data) {
+    Append<TmvExpDXFEllipse>(data, true);
+}
+void TmvDXFExport::AddArc(const TdxfExportData& data) {
+    Append<TmvExpDXFArc>(data);
+}
+void TmvDXFExport::AddMText(const TdxfExportData& data) {
+    Append<TmvExpDXFMText>(data);
+}
 
 void TmvDXFExport::AddLineType(std::string_view name, std::span<const float> lengths, int last) {
     float sum = 0; // summed in single precision
-    for (int i = 0; i <= last && i < static_cast<int>(lengths.size()); ++i) sum += std::fabs(lengths[i]);
+    for (int i = 0; i <= last && i < static_cast<int>(lengths.size()); ++i)
+        sum += std::fabs(lengths[i]);
     TLineList* saved = Output;
     Output = &LineTypeLines;
     try {
@@ -169,7 +188,9 @@ void TmvDXFExport::AddPoint(int code, float x, float y) {
     }
 }
 
-void TmvDXFExport::AddPoint(int code, const TdxfPoint& p) { AddPoint(code, p.x, p.y); }
+void TmvDXFExport::AddPoint(int code, const TdxfPoint& p) {
+    AddPoint(code, p.x, p.y);
+}
 
 void TmvDXFExport::AddPoint3D(int code, const TdxfPoint& p) {
     AddPoint(code, p.x, p.y);
@@ -241,7 +262,8 @@ void TmvDXFExport::BuildHead(TLineList& out) {
     out.Add("  9");
     out.Add("$HANDSEED");
     out.Add("  5");
-    AppendHex(out.Buffer(), static_cast<std::uint32_t>(NextHandle + static_cast<std::int32_t>(Layers.size()) + 1));
+    AppendHex(out.Buffer(),
+              static_cast<std::uint32_t>(NextHandle + static_cast<std::int32_t>(Layers.size()) + 1));
     out.EndLine();
     out.Add("  9");
     out.Add("$LIMMIN");
@@ -280,34 +302,54 @@ void TmvDXFExport::BuildHead(TLineList& out) {
                     {"  5", " 1A"},
                     {"330", "  0"},
                     {"100", "AcDbSymbolTable"}});
-    for (const auto& layer : Layers) WriteLayerRecord(*layer, *this);
-    AddGroups(out, {{"  0", "ENDTAB"},     {"  0", "TABLE"},
-                    {"  2", "STYLE"},      {"  5", "  5"},
+    for (const auto& layer : Layers)
+        WriteLayerRecord(*layer, *this);
+    AddGroups(out, {{"  0", "ENDTAB"},
+                    {"  0", "TABLE"},
+                    {"  2", "STYLE"},
+                    {"  5", "  5"},
                     {"100", "AcDbSymbolTable"},
-                    {"  0", "STYLE"},      {"  5", "  6"},
+                    {"  0", "STYLE"},
+                    {"  5", "  6"},
                     {"100", "AcDbSymbolTableRecord"},
                     {"100", "AcDbTextStyleTableRecord"},
-                    {"  2", "STANDARD"},   {" 70", "     0"},
-                    {" 40", "0.0"},        {" 41", "1.0"},
-                    {" 50", "0.0"},        {" 71", "     0"},
-                    {" 42", "10.0"},       {"  3", "txt"},
-                    {"  4", "bigfont"},    {"  0", "ENDTAB"},
-                    {"  0", "TABLE"},      {"  2", "VIEW"},
-                    {"  5", "  7"},        {"100", "AcDbSymbolTable"},
-                    {"  0", "ENDTAB"},     {"  0", "TABLE"},
-                    {"  2", "UCS"},        {"  5", "  8"},
+                    {"  2", "STANDARD"},
+                    {" 70", "     0"},
+                    {" 40", "0.0"},
+                    {" 41", "1.0"},
+                    {" 50", "0.0"},
+                    {" 71", "     0"},
+                    {" 42", "10.0"},
+                    {"  3", "txt"},
+                    {"  4", "bigfont"},
+                    {"  0", "ENDTAB"},
+                    {"  0", "TABLE"},
+                    {"  2", "VIEW"},
+                    {"  5", "  7"},
                     {"100", "AcDbSymbolTable"},
-                    {"  0", "ENDTAB"},     {"  0", "TABLE"},
-                    {"  2", "APPID"},      {"  5", "  9"},
+                    {"  0", "ENDTAB"},
+                    {"  0", "TABLE"},
+                    {"  2", "UCS"},
+                    {"  5", "  8"},
                     {"100", "AcDbSymbolTable"},
-                    {"  0", "APPID"},      {"  5", "  A"},
+                    {"  0", "ENDTAB"},
+                    {"  0", "TABLE"},
+                    {"  2", "APPID"},
+                    {"  5", "  9"},
+                    {"100", "AcDbSymbolTable"},
+                    {"  0", "APPID"},
+                    {"  5", "  A"},
                     {"100", "AcDbSymbolTableRecord"},
                     {"100", "AcDbRegAppTableRecord"},
-                    {"  2", "ACAD"},       {" 70", "0"},
-                    {"  0", "ENDTAB"},     {"  0", "TABLE"},
-                    {"  2", "DIMSTYLE"},   {"  5", "  B"},
+                    {"  2", "ACAD"},
+                    {" 70", "0"},
+                    {"  0", "ENDTAB"},
+                    {"  0", "TABLE"},
+                    {"  2", "DIMSTYLE"},
+                    {"  5", "  B"},
                     {"100", "AcDbSymbolTable"}});
-    if (AutoCADVersion >= 1) AddGroups(out, {{" 70", "     1"}, {"100", "AcDbDimStyleTable"}, {" 71", "     0"}});
+    if (AutoCADVersion >= 1)
+        AddGroups(out, {{" 70", "     1"}, {"100", "AcDbDimStyleTable"}, {" 71", "     0"}});
     AddGroups(out, {{"  0", "ENDTAB"},
                     {"  0", "TABLE"},
                     {"  2", "BLOCK_RECORD"},

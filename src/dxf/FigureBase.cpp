@@ -25,9 +25,12 @@ TmvExpDXFFigure::TmvExpDXFFigure(const TdxfExportData& data) : Data(TdxfExportDa
 
 void TmvExpDXFFigure::SplitIntoLines(TFigureList&) const {}
 
-bool TmvExpDXFFigure::IntersectsRect(const TRect&) const { return false; }
+bool TmvExpDXFFigure::IntersectsRect(const TRect&) const {
+    return false;
+}
 
-TmvExpDXFLine& TmvExpDXFFigure::AppendLine(TFigureList& list, const TdxfPoint& p1, const TdxfPoint& p2) const {
+TmvExpDXFLine& TmvExpDXFFigure::AppendLine(TFigureList& list, const TdxfPoint& p1,
+                                           const TdxfPoint& p2) const {
     auto line = std::make_unique<TmvExpDXFLine>(Data);
     line->Layer = Layer;
     line->Data.Point1 = p1;

@@ -34,7 +34,17 @@ TRect NormalizedRect(long double x1, long double y1, long double x2, long double
 // and a rectangle without width or height meets nothing.
 bool RectsIntersect(const TRect& a, const TRect& b);
 
-enum class TFigureKind : std::uint8_t { Polyline, PolyBezier, Rectangle, Line, Pixel, Ellipse, Arc, MText, Hatch };
+enum class TFigureKind : std::uint8_t {
+    Polyline,
+    PolyBezier,
+    Rectangle,
+    Line,
+    Pixel,
+    Ellipse,
+    Arc,
+    MText,
+    Hatch
+};
 
 class TmvExpDXFFigure {
 public:
@@ -116,7 +126,8 @@ public:
 // Full CIRCLE or ELLIPSE.
 class TmvExpDXFEllipse : public TmvExpDXFFigure {
 public:
-    TmvExpDXFEllipse(const TdxfExportData& data, bool isEllipse) : TmvExpDXFFigure(data), IsEllipse(isEllipse) {}
+    TmvExpDXFEllipse(const TdxfExportData& data, bool isEllipse)
+        : TmvExpDXFFigure(data), IsEllipse(isEllipse) {}
     TFigureKind Kind() const override { return TFigureKind::Ellipse; }
     void SplitIntoLines(TFigureList& list) const override;
     bool IntersectsRect(const TRect& rect) const override;
@@ -154,7 +165,9 @@ public:
     void Export(TmvDXFExport& exporter) const override;
 
     std::int32_t GetLoopCount() const { return LoopCount; }
-    std::size_t LoopPointCount(std::size_t loop) const { return loop < Loops.size() ? Loops[loop].size() : 0; }
+    std::size_t LoopPointCount(std::size_t loop) const {
+        return loop < Loops.size() ? Loops[loop].size() : 0;
+    }
     TdxfPoint LoopPoint(std::size_t loop, std::size_t j) const { return Loops[loop][j]; }
 
     std::uint8_t HatchStyle = 0;

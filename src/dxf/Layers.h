@@ -27,9 +27,9 @@ void WriteLayerRecord(const TmvExpDXFLayer& layer, TmvDXFExport& exporter);
 
 // The line type of a dashed pen style: its name and dash lengths.
 struct TLineTypeDef {
-    std::string_view Name;      // empty: the style has no line type
+    std::string_view Name;       // empty: the style has no line type
     std::array<float, 6> Dashes; // positive dashes, negative gaps
-    int Last;                   // index of the last dash length
+    int Last;                    // index of the last dash length
 };
 // Pen styles 0 to 6 (solid, dash, dot, dash-dot, dash-dot-dot, null, inside frame).
 extern const std::array<TLineTypeDef, 7> LineTypeNames;

@@ -41,7 +41,8 @@ void SlowDecimal(long double a, Decimal& d) {
         if (*p >= '0' && *p <= '9') d.digits[n++] = *p;
     const char* e = std::strchr(buf, 'e');
     d.exponent = static_cast<int>(std::strtol(e + 1, nullptr, 10)) + 1;
-    while (n > 1 && d.digits[n - 1] == '0') --n;
+    while (n > 1 && d.digits[n - 1] == '0')
+        --n;
     d.count = n;
 }
 
@@ -76,7 +77,8 @@ bool FastDecimal(long double a, Decimal& d) {
             r /= 10;
         }
         int n = kDigits;
-        while (n > 1 && d.digits[n - 1] == '0') --n;
+        while (n > 1 && d.digits[n - 1] == '0')
+            --n;
         d.count = n;
         d.exponent = e;
         return true;
@@ -95,7 +97,8 @@ void AppendExponent(std::string& out, int x) {
         buf[n++] = static_cast<char>('0' + x % 10);
         x /= 10;
     } while (x > 0);
-    while (n > 0) out.push_back(buf[--n]);
+    while (n > 0)
+        out.push_back(buf[--n]);
 }
 
 } // namespace

@@ -29,7 +29,8 @@ TmvExpDXFPolyline::TmvExpDXFPolyline(const TdxfExportData& data, int index) : Tm
 void TmvExpDXFPolyline::SplitIntoLines(TFigureList& list) const {
     const std::size_t n = Vertices.size();
     if (n == 0) return;
-    for (std::size_t i = 0; i + 1 < n; ++i) AppendLine(list, Vertices[i], Vertices[i + 1]);
+    for (std::size_t i = 0; i + 1 < n; ++i)
+        AppendLine(list, Vertices[i], Vertices[i + 1]);
     if (Data.Flags == 1) AppendLine(list, Vertices[n - 1], Vertices[0]);
 }
 
@@ -41,7 +42,8 @@ void TmvExpDXFPolyline::Export(TmvDXFExport& exporter) const {
     // A polyline made without a point list has nothing to draw.
     if (!hasVertices_) return;
     exporter.AddPolylineHeader(Data, static_cast<std::int32_t>(Vertices.size()));
-    for (const TdxfPoint& p : Vertices) exporter.AddPoint(10, p);
+    for (const TdxfPoint& p : Vertices)
+        exporter.AddPoint(10, p);
 }
 
 // ---------------------------------------------------------------- rectangle

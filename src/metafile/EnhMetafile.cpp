@@ -26,7 +26,8 @@ bool TEnhMetafile::IsEnhancedMetafile(std::span<const std::uint8_t> bytes) {
 bool TEnhMetafile::IsPlaceableWmf(std::span<const std::uint8_t> bytes) {
     if (bytes.size() < 22 || LE32(bytes, 0) != 0x9AC6CDD7) return false;
     std::uint16_t sum = 0;
-    for (std::size_t i = 0; i < 10; ++i) sum ^= LE16(bytes, 2 * i);
+    for (std::size_t i = 0; i < 10; ++i)
+        sum ^= LE16(bytes, 2 * i);
     return sum == LE16(bytes, 20);
 }
 
@@ -79,7 +80,9 @@ std::uint32_t TRecordReader::U32(std::size_t offset) const {
     return LE32(bytes_, offset);
 }
 
-float TRecordReader::F32(std::size_t offset) const { return std::bit_cast<float>(U32(offset)); }
+float TRecordReader::F32(std::size_t offset) const {
+    return std::bit_cast<float>(U32(offset));
+}
 
 void TRecordReader::Require(std::size_t offset, std::uint64_t count, std::size_t elementSize) const {
     if (offset > bytes_.size()) throw EInvalidMetafile();

@@ -1,0 +1,235 @@
+#include "dxf/DXFExport.h"
+#include "EmfBuilder.h"
+#include "TestUtil.h"
+#include "metafile/EnhMetafile.h"
+#include "platform/Errors.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+using namespace mv;
+
+namespace {
+
+std::vector<std::string> ReadExpected(const std::string& name) {
+    std::ifstream f(std::string(MV_SOURCE_DIR) + "/tests/dxf/data/" + name);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(f, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+TdxfExportData LineData(float x1, float y1, float x2, float y2, int color = 0) {
+    TdxfExportData d;
+    d.Point1 = {x1, y1, 0};
+    d.Point2 = {x2, y2, 0};
+    d.Color = color;
+    return d;
+}
+
+// The value of the first group with this code after the entity's "  0" line.
+std::vector<std::string> Entity(const TmvDXFExport& e, std::size_t index) {
+    std::vector<std::string> lines = e.EntityLines.Lines(), result;
+    std::size_t seen = 0;
+    for (std::size_t i = 0; i + 1 < lines.size(); i += 2) {
+        if (lines[i] == "  0") ++seen;
+        if (seen == index + 1) {
+            result.push_back(lines[i]);
+            result.push_back(lines[i + 1]);
+        }
+    }
+    return result;
+}
+
+std::vector<std::string> Lines(std::initializer_list<const char*> l) {
+    return {l.begin(), l.end()};
+}
+
+} // namespace
+
+TEST(DXFExport, EmptyDrawingIsTheExactSkeleton) {
+    for (int version : {0, 1}) {
+        TmvDXFExport e;
+        e.SetAutoCADVersion(static_cast<std::int8_t>(version));
+        const std::string text = e.SaveToString();
+        ASSERT_GE(text.size(), 2u);
+        EXPECT_EQ(text.substr(text.size() - 7), "\r\nEOF\r\n");
+        EXPECT_EQ(text.find('\n'), text.find("\r\n") + 1);
+        EXPECT_EQ(test::SplitCrLf(text), ReadExpected(version == 0 ? "empty_r14.txt" : "empty_r2000.txt"))
+            << "version " << version;
+    }
+}
+
+TEST(DXFExport, EmptyMetafileGivesTheSkeletonAndNoLineTypes) {
+    TmvDXFExport e;
+    e.LoadFromMetafile(TEnhMetafile::FromEmfBytes(test::TEmfBuilder().Build()));
+    EXPECT_TRUE(e.Figures.empty());
+    EXPECT_EQ(test::SplitCrLf(e.SaveToString()), ReadExpected("empty_r2000.txt"));
+}
+
+TEST(DXFExport, HandlesAndHandSeed) {
+    TmvDXFExport e;
+    const float dash[] = {8, -2};
+    e.AddLineType("_DASH", dash, 1);
+    for (int i = 0; i < 3; ++i)
+        e.AddLine(LineData(0, 0, 1, 1));
+    const auto lines = test::SplitCrLf(e.SaveToString());
+    auto valueAfter = [&](const std::string& key) {
+        for (std::size_t i = 0; i + 2 < lines.size(); ++i)
+            if (lines[i] == key) return lines[i + 2];
+        return std::string();
+    };
+    EXPECT_EQ(valueAfter("$HANDSEED"), "26");
+    std::vector<std::string> handles;
+    for (std::size_t i = 0; i + 1 < lines.size(); i += 2)
+        if (lines[i] == "  5") handles.push_back(lines[i + 1]);
+    // Fixed skeleton handles around the generated ones, in file order.
+    std::vector<std::string> generated;
+    for (const auto& h : handles)
+        if (h == "20" || h == "21" || h == "22" || h == "23" || h == "24") generated.push_back(h);
+    EXPECT_EQ(generated, Lines({"20", "24", "21", "22", "23"})); // LTYPE, layer (tables), then entities
+}
+
+TEST(DXFExport, HandlesAreUpperCaseHexadecimal) {
+    TmvDXFExport e;
+    e.NextHandle = 255;
+    e.AddHandle();
+    e.AddHandle();
+    EXPECT_EQ(e.EntityLines.Lines(), Lines({"  5", "FF", "  5", "100"}));
+    e.NextHandle = 0xABC;
+    e.AddHandle();
+    EXPECT_EQ(e.EntityLines.Lines().back(), "ABC");
+}
+
+TEST(DXFExport, GroupCodesAreRightAlignedInThreeCharacters) {
+    TmvDXFExport e;
+    e.AddInt(0, 7);
+    e.AddInt(62, -3);
+    e.AddInt(370, 25);
+    e.AddInt(1071, 1);
+    e.AddString(1, "");
+    EXPECT_EQ(e.EntityLines.Lines(), Lines({"  0", "7", " 62", "-3", "370", "25", "1071", "1", "  1", ""}));
+}
+
+TEST(DXFExport, PointsScaleUnderUse01MMButExtentsStayUnscaled) {
+    TmvDXFExport e;
+    e.SetUse01MM(true);
+    e.AddPoint(10, 1234, 567);
+    EXPECT_EQ(e.EntityLines.Lines(), Lines({" 10", "12.34", " 20", "5.67"}));
+    EXPECT_EQ(e.ExtMax.x, 1234.0f);
+    EXPECT_EQ(e.ExtMax.y, 567.0f);
+    EXPECT_EQ(e.ExtMin.x, 0.0f);
+    e.AddPoint3D(10, TdxfPoint{-50, 20, 7});
+    EXPECT_EQ(e.EntityLines.Lines().back(), "7"); // z is not scaled
+    EXPECT_EQ(e.ExtMin.x, -50.0f);
+    // Points written into the line types do not widen the extents.
+    TmvDXFExport f;
+    f.Output = &f.LineTypeLines;
+    f.AddPoint(10, 900, 900);
+    EXPECT_EQ(f.ExtMax.x, 0.0f);
+}
+
+TEST(DXFExport, LimitsFollowTheWrittenPointsAndAreScaled) {
+    TmvDXFExport e;
+    e.SetUse01MM(true);
+    e.AddLine(LineData(100, 200, 300, -400));
+    const auto lines = test::SplitCrLf(e.SaveToString());
+    auto at = std::find(lines.begin(), lines.end(), "$LIMMIN");
+    ASSERT_NE(at, lines.end());
+    EXPECT_EQ(std::vector<std::string>(at + 1, at + 5), Lines({" 10", "0", " 20", "-4"}));
+    at = std::find(lines.begin(), lines.end(), "$LIMMAX");
+    EXPECT_EQ(std::vector<std::string>(at + 1, at + 5), Lines({" 10", "3", " 20", "2"}));
+}
+
+TEST(DXFExport, StraightEntities) {
+    TmvDXFExport e;
+    TdxfExportData line = LineData(100, 200, 300, 400, 5);
+    line.Text = "_DASH";
+    line.PenWidth = 1;
+    e.AddLine(line);
+    e.AddPixel(LineData(1.5f, -2, 0, 0, 256));
+    TdxfExportData rect = LineData(10, 0, 0, 20, 0);
+    rect.ConstWidth = 2.5f;
+    e.AddRectangle(rect);
+    TdxfExportData poly;
+    poly.Count = 2;
+    poly.Flags = 1;
+    poly.Points = {{{1, 1, 0}}, {{5, 6, 0}, {7, 8, 0}}};
+    e.AddPolyline(poly, 1);
+    e.SaveToString();
+    EXPECT_EQ(Entity(e, 0), Lines({"  0", "LINE",     "  5", "20",  "100", "AcDbEntity", "  8", "0",
+                                   "100", "AcDbLine", " 62", "5",   "  6", "_DASH",      "370", "9",
+                                   " 10", "100",      " 20", "200", " 11", "300",        " 21", "400"}));
+    EXPECT_EQ(Entity(e, 1), Lines({"  0", "POINT", "  5", "21", "100", "AcDbEntity", "  8", "0", "100",
+                                   "AcDbPoint", " 10", "1.5", " 20", "-2"}));
+    EXPECT_EQ(Entity(e, 2),
+              Lines({"  0",          "LWPOLYLINE", "  5", "22",  "100", "AcDbEntity", "  8", "0",   "100",
+                     "AcDbPolyline", " 90",        "5",   " 70", "0",   " 43",        "2.5", " 10", "10",
+                     " 20",          "0",          " 10", "0",   " 20", "0",          " 10", "0",   " 20",
+                     "20",           " 10",        "10",  " 20", "20",  " 10",        "10",  " 20", "0"}));
+    EXPECT_EQ(Entity(e, 3),
+              Lines({"  0",          "LWPOLYLINE", "  5", "23",  "100", "AcDbEntity", "  8", "0",   "100",
+                     "AcDbPolyline", " 90",        "2",   " 70", "1",   " 10",        "5",   " 20", "6",
+                     " 10",          "7",          " 20", "8"}));
+}
+
+TEST(DXFExport, R14EntitiesCarryNoLineTypeOrWeight) {
+    TmvDXFExport e;
+    e.SetAutoCADVersion(0);
+    TdxfExportData line = LineData(0, 0, 1, 1, 1);
+    line.Text = "_DOT";
+    line.PenWidth = 3;
+    e.AddLine(line);
+    e.SaveToString();
+    EXPECT_EQ(Entity(e, 0),
+              Lines({"  0", "LINE", "  5", "20", "100", "AcDbEntity", "  8", "0", "100", "AcDbLine",
+                     " 62", "1",    " 10", "0",  " 20", "0",          " 11", "1", " 21", "1"}));
+}
+
+TEST(DXFExport, LineTypeRecord) {
+    TmvDXFExport e;
+    const auto& def = LineTypeNames[3];
+    e.AddLineType(def.Name, def.Dashes, def.Last);
+    EXPECT_EQ(e.LineTypeLines.Lines(), Lines({"  0", "LTYPE",
+                                              "  5", "20",
+                                              "100", "AcDbSymbolTableRecord",
+                                              "100", "AcDbLinetypeTableRecord",
+                                              "  2", "_DASHDOT",
+                                              "  3", "",
+                                              " 70", "0",
+                                              " 72", "65",
+                                              " 73", "4",
+                                              " 40", "14",
+                                              " 49", "8",
+                                              " 74", "0",
+                                              " 49", "-2",
+                                              " 74", "0",
+                                              " 49", "2",
+                                              " 74", "0",
+                                              " 49", "-2",
+                                              " 74", "0"}));
+    EXPECT_EQ(e.Output, &e.EntityLines);
+    EXPECT_EQ(e.NextHandle, 33);
+}
+
+TEST(DXFExport, SaveToFileReportsAFileThatCannotBeCreated) {
+    TmvDXFExport e;
+    try {
+        e.SaveToFile("/nonexistent-folder/x.dxf");
+        FAIL();
+    } catch (const EFCreateError& err) {
+        EXPECT_STREQ(err.what(), "Datei /nonexistent-folder/x.dxf kann nicht erstellt werden");
+    }
+}
+
+TEST(DXFExport, SaveToFileWritesTheSameBytesAsTheStream) {
+    test::TTempDir dir;
+    TmvDXFExport e;
+    e.AddLine(LineData(0, 0, 10, 10));
+    e.SaveToFile(dir / "a.dxf");
+    TmvDXFExport f;
+    f.AddLine(LineData(0, 0, 10, 10));
+    EXPECT_EQ(test::ReadText(dir / "a.dxf"), f.SaveToString());
+}
