@@ -13,5 +13,7 @@ std::string Utf16ToAnsi(std::u16string_view text);
 std::string AnsiToUtf8(std::string_view text);
 // UTF-8 to Windows-1252; a character outside the code page becomes "?".
 std::string Utf8ToAnsi(std::string_view text);
+// The Unicode character of one Windows-1252 byte.
+char32_t AnsiCharToUnicode(char c);
 
 } // namespace mv

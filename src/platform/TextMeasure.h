@@ -14,8 +14,9 @@ public:
     // Advance width of text (single-byte code page) in the face at the given
     // logical font height (a negative height is the character height, a
     // positive one the cell height, as in a Windows LOGFONT). The result is in
-    // the same units as the height. An empty face name means the platform's
-    // default face.
+    // the same units as the height; a height of 0 takes a default size. The
+    // face name is in the code page too; an empty name, or one that names no
+    // installed face, means the platform's default face.
     virtual double TextWidth(std::string_view face, std::int32_t height, std::string_view text) = 0;
 };
 
