@@ -1,33 +1,59 @@
 #pragma once
-// The pen, brush and font objects that metafile records create.
+// The pen, brush and font objects that metafile records create. Colours are
+// kept as DXF colour numbers, converted when the object is made.
 
 #include <cstdint>
 #include <string>
 
 namespace mv {
 
+class TRecordReader;
+
 class TmvGDI {
 public:
+    enum class TKind : std::uint8_t { Pen, Brush, Font };
+    explicit TmvGDI(TKind kind) : Kind(kind) {}
     virtual ~TmvGDI() = default;
+    TmvGDI(const TmvGDI&) = delete;
+    TmvGDI& operator=(const TmvGDI&) = delete;
+
+    const TKind Kind;
 };
 
 class TmvPen : public TmvGDI {
 public:
+    // The stock pen: colour -1 until a stock selection sets it.
+    TmvPen() : TmvGDI(TKind::Pen) {}
+    // EMR_CREATEPEN: LOGPEN after the object index.
+    TmvPen(const TRecordReader& record, bool alternativeBlack);
+
     std::int32_t Color = -1; // DXF colour number
     std::int32_t Width = 0;  // logical units
     std::uint8_t Style = 0;  // low byte of the pen style
 };
 
-class TmvExtPen : public TmvPen {};
+class TmvExtPen : public TmvPen {
+public:
+    // EMR_EXTCREATEPEN: EXTLOGPEN after the index and the four bitmap fields.
+    TmvExtPen(const TRecordReader& record, bool alternativeBlack);
+};
 
 class TmvBrush : public TmvGDI {
 public:
+    TmvBrush() : TmvGDI(TKind::Brush) {}
+    // EMR_CREATEBRUSHINDIRECT: LOGBRUSH after the object index.
+    TmvBrush(const TRecordReader& record, bool alternativeBlack);
+
     std::int32_t Color = -1;
     std::uint8_t HatchStyle = 0; // 0 solid, 2..7 hatched
 };
 
 class TmvFont : public TmvGDI {
 public:
+    TmvFont() : TmvGDI(TKind::Font) {}
+    // EMR_EXTCREATEFONTINDIRECTW: LOGFONTW after the object index.
+    explicit TmvFont(const TRecordReader& record);
+
     std::string Name; // face name in the single-byte code page
     std::int32_t Height = 0;
     std::int32_t Escapement = 0; // tenths of a degree

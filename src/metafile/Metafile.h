@@ -83,9 +83,32 @@ public:
     TdxfExportData Data;
     std::uint8_t EmittedLineTypes = 0; // bit s set: pen style s (0..7) handled
 
+    // Highest object index a creation record may use. The header counts the
+    // handles in 16 bits, so no sound metafile goes beyond it; a larger index
+    // would only let a broken file grow the table.
+    static constexpr std::uint32_t MaxObjectIndex = 0xFFFF;
+
 private:
+    // The box of a circle, ellipse or arc record after the set-up.
+    struct TShape {
+        bool IsCircle = true;
+        long double Rx = 0, Ry = 0, M = 0; // half-axes and the larger of them
+    };
+
     bool AlternativeBlack() const;
     ITextMeasure& Measure() const;
+    TIntPoint ReadPoint(const TRecordReader& r, std::size_t offset) const;
+    // A transformed point turned upward and moved by the window origin.
+    TdxfPoint OutputPoint(TIntPoint p) const;
+    // Drops every reference to an object that is about to be freed.
+    void ForgetObject(const TmvGDI* object);
+    void Fill(std::uint8_t kind);
+    // Whether a filled shape needs its outline; sets the pen colour if so.
+    bool OutlineNeeded();
+    TShape SetUpShape(const TRecordReader& r);
+    void ToEllipseForm(const TShape& shape);
+    std::string ReadText(const TRecordReader& r, std::int32_t nChars, std::uint32_t offString) const;
+    void AdvanceAfterText(const std::string& text);
 
     // State records.
     void CreateObject(const TRecordReader& r, std::uint32_t type);
