@@ -4,18 +4,22 @@
 
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace mv {
 
+class TmvDXFExport;
+
 // The conversion switches of a batch, as the window's controls or the
 // command line give them.
 struct TBatchOptions {
-    bool R14 = false;           // cbAutoCADVer: DXF R14 instead of R2000
-    bool ParseWhite = false;    // cbParseWhite
-    bool Use01MM = true;        // cbUse01MM
-    bool AlternativeBlack = false; // cbAlternativeBlack
+    bool R14 = false;                   // cbAutoCADVer: DXF R14 instead of R2000
+    bool ParseWhite = false;            // cbParseWhite
+    bool Use01MM = true;                // cbUse01MM
+    bool AlternativeBlack = false;      // cbAlternativeBlack
     std::string PenWidthRatio = "-1.0"; // edtPenWidthRatio text
 };
 
@@ -23,5 +27,70 @@ struct TBatchOptions {
 using TMessageSink = std::function<void(const std::string& line)>;
 // Receives the progress in percent after each file.
 using TProgressSink = std::function<void(int percent)>;
+// Receives a file whose conversion failed, with the error's text.
+using TFailureSink = std::function<void(const std::string& path, const std::string& message)>;
+
+namespace msg {
+inline constexpr const char* OutputFolderFailed = "Konnte den Ausgabeordner nicht erzeugen!";
+} // namespace msg
+
+enum class TBatchOutcome {
+    Finished,           // the list was worked through (with KeepGoing maybe with failures)
+    OutputFolderFailed, // nothing converted: show msg::OutputFolderFailed
+};
+
+struct TBatchResult {
+    TBatchOutcome Outcome = TBatchOutcome::Finished;
+    std::int32_t Converted = 0;
+    std::int32_t Failed = 0;  // only with KeepGoing; otherwise the first error is raised
+    std::string OutputFolder; // resolved, ends in '/'
+};
+
+// Drives the exporter over a batch. The window's run is the default setting:
+// serial, stopping at the first error, which is raised to the caller after
+// that file's exporter has been freed (files converted before it stay, no
+// count line). Jobs > 1 converts files in parallel; the output names and the
+// message lines stay those of a serial run, because names are decided and
+// lines written in list order as files are handed out. The sinks are never
+// called from two threads at once.
+class TBatchRunner {
+public:
+    TBatchOptions Options;
+    std::string OutputFolder;  // the folder text as typed, not trimmed; empty = ProgramFolder
+    std::string ProgramFolder; // the program's own folder, ending in '/'
+    unsigned Jobs = 1;
+    bool KeepGoing = false; // report a failed file and go on instead of stopping
+
+    TMessageSink OnMessage;
+    TProgressSink OnProgress; // once after each file: percent = done * 100 / total
+    TFailureSink OnFailure;   // every failed file, before the run stops or goes on
+
+    TBatchResult Run(const std::vector<std::string>& files);
+};
+
+// The output base name of an input: the file name part without its
+// extension (from the last '.'); a name without a dot stays whole.
+std::string OutputBaseName(const std::string& inputPath);
+
+// The first free output path folder + base + ".dxf", then base0.dxf,
+// base1.dxf, ...: free means no directory entry of that name exists and the
+// name is not in `reserved`.
+std::string FreeOutputName(const std::string& folder, const std::string& base,
+                           const std::set<std::string>& reserved = {});
+
+// The pen width ratio text as a number, independent of the process locale
+// ('.' as decimal separator, blanks around allowed). False for anything else.
+bool TryParsePenRatio(std::string_view text, long double& value);
+// As above, with -1.0 for a text that is no valid number.
+long double ParsePenRatio(std::string_view text);
+void SetPenRatio(TmvDXFExport& exporter, const std::string& text);
+
+// Sets the exporter's options from the switches, in the order the exporter
+// expects them (all before loading).
+void ConfigureExporter(TmvDXFExport& exporter, const TBatchOptions& options);
+
+// One file: a new exporter, configured, loaded, saved and freed (also when
+// an error passes).
+void ConvertFile(const std::string& inputPath, const std::string& outputPath, const TBatchOptions& options);
 
 } // namespace mv

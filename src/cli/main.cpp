@@ -1,2 +1,311 @@
 // metrovane: the command line of the converter.
-int main() { return 0; }
+
+#include "app/BatchRun.h"
+#include "platform/FileAccess.h"
+
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <system_error>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int ExitOk = 0;
+constexpr int ExitFailed = 1;
+constexpr int ExitUsage = 2;
+constexpr unsigned MaxJobs = 1024;
+
+// A usage error found after CLI11 has parsed (a bad folder listing is not one).
+struct TUsageError {
+    std::string Message;
+};
+
+struct TConvertArgs {
+    std::string Output;
+    mv::TBatchOptions Options;
+    std::string Jobs = "1";
+    bool KeepGoing = false;
+    std::vector<std::string> Inputs;
+    CLI::Option* Mm = nullptr;
+    CLI::Option* NoMm = nullptr;
+
+    // --mm and --no-mm: the last one given wins.
+    void TakeUnitSwitch(const CLI::App& cmd) {
+        for (const CLI::Option* option : cmd.parse_order()) {
+            if (option == Mm) Options.Use01MM = true;
+            if (option == NoMm) Options.Use01MM = false;
+        }
+    }
+};
+
+std::string ProgramFolder() {
+    std::error_code ec;
+    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    if (ec) return {};
+    std::string folder = exe.parent_path().string();
+    if (folder.empty() || folder.back() != '/') folder += '/';
+    return folder;
+}
+
+std::string CurrentFolder() {
+    std::error_code ec;
+    fs::path cwd = fs::current_path(ec);
+    return ec ? std::string(".") : cwd.string();
+}
+
+bool IsMetafileName(const std::string& name) {
+    if (name.size() < 4) return false;
+    std::string ext = name.substr(name.size() - 4);
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return ext == ".emf" || ext == ".wmf";
+}
+
+// A folder input stands for its *.emf and *.wmf files (any letter case),
+// sorted by name; anything else is taken as a file, so that a missing file
+// is reported by the conversion with its own message.
+std::vector<std::string> ExpandInputs(const std::vector<std::string>& inputs) {
+    std::vector<std::string> files;
+    for (const std::string& input : inputs) {
+        if (!mv::DirectoryExists(input)) {
+            files.push_back(input);
+            continue;
+        }
+        std::string prefix = input.back() == '/' ? input : input + '/';
+        std::vector<std::string> names;
+        std::error_code ec;
+        for (fs::directory_iterator it(input, ec), end; !ec && it != end; it.increment(ec)) {
+            std::string name = it->path().filename().string();
+            std::error_code typeEc;
+            if (IsMetafileName(name) && it->is_regular_file(typeEc)) names.push_back(name);
+        }
+        if (ec) throw std::runtime_error("Ordner " + input + " kann nicht gelesen werden");
+        std::sort(names.begin(), names.end());
+        if (names.empty()) std::cerr << "Ordner " << input << " enthält keine EMF- oder WMF-Dateien\n";
+        for (const std::string& name : names)
+            files.push_back(prefix + name);
+    }
+    return files;
+}
+
+// Shows "[done/total] percent" on a terminal, on stderr, and takes it away
+// before a message line so that the lines stay clean.
+class TProgressLine {
+public:
+    explicit TProgressLine(std::size_t total) : total_(total), enabled_(::isatty(STDERR_FILENO) == 1) {}
+    ~TProgressLine() { Clear(); }
+
+    void Message(const std::string& line) {
+        Clear();
+        std::cout << line << '\n' << std::flush;
+        Redraw();
+    }
+    void Error(const std::string& text) {
+        Clear();
+        std::cerr << text << '\n' << std::flush;
+        Redraw();
+    }
+    void Step(int percent) {
+        ++done_;
+        percent_ = percent;
+        Redraw();
+    }
+
+private:
+    void Clear() {
+        if (!shown_) return;
+        std::cerr << "\r\033[K" << std::flush;
+        shown_ = false;
+    }
+    void Redraw() {
+        if (!enabled_ || done_ == 0) return;
+        std::cerr << "\r[" << done_ << '/' << total_ << "] " << percent_ << '%' << std::flush;
+        shown_ = true;
+    }
+
+    std::size_t total_;
+    std::size_t done_ = 0;
+    int percent_ = 0;
+    bool enabled_;
+    bool shown_ = false;
+};
+
+// Runs a batch as the window does, with the command line's extras; returns
+// the exit status.
+int RunBatch(const std::vector<std::string>& files, const std::string& output,
+             const mv::TBatchOptions& options, unsigned jobs, bool keepGoing) {
+    TProgressLine progress(files.size());
+    bool reported = false;
+    mv::TBatchRunner runner;
+    runner.Options = options;
+    runner.OutputFolder = output;
+    runner.ProgramFolder = ProgramFolder();
+    runner.Jobs = jobs;
+    runner.KeepGoing = keepGoing;
+    runner.OnMessage = [&progress](const std::string& line) { progress.Message(line); };
+    runner.OnProgress = [&progress](int percent) { progress.Step(percent); };
+    runner.OnFailure = [&](const std::string& path, const std::string& message) {
+        progress.Error(path + ": " + message);
+        reported = true;
+    };
+    try {
+        mv::TBatchResult result = runner.Run(files);
+        if (result.Outcome == mv::TBatchOutcome::OutputFolderFailed) {
+            progress.Error(std::string(mv::msg::OutputFolderFailed) + " (" + output + ")");
+            return ExitFailed;
+        }
+        return result.Failed == 0 ? ExitOk : ExitFailed;
+    } catch (const std::exception& e) {
+        if (!reported) progress.Error(e.what());
+        return ExitFailed;
+    }
+}
+
+unsigned ParseJobs(const std::string& text) {
+    unsigned value = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size() || value < 1 || value > MaxJobs)
+        throw TUsageError{"--jobs erwartet eine ganze Zahl von 1 bis " + std::to_string(MaxJobs) +
+                          ", nicht " + text};
+    return value;
+}
+
+void AddConversionOptions(CLI::App& cmd, TConvertArgs& args) {
+    cmd.add_option("-o,--output", args.Output,
+                   "Ausgabeordner (Vorgabe: der aktuelle Ordner); wird mit "
+                   "allen fehlenden übergeordneten Ordnern angelegt")
+        ->type_name("ORDNER");
+    cmd.add_flag("--r14", args.Options.R14, "DXF R14 (AC1014) statt R2000 (AC1015) schreiben");
+    cmd.add_flag("--white", args.Options.ParseWhite,
+                 "Weiß umsetzen: weiß gefüllte Rechtecke verdecken, was "
+                 "unter ihnen liegt");
+    args.Mm = cmd.add_flag("--mm")->description(
+        "Metadatei speichert Größe in 0,01 mm: Koordinaten durch 100 teilen (Vorgabe)");
+    args.NoMm = cmd.add_flag("--no-mm")->description("Koordinaten ungeteilt übernehmen");
+    cmd.add_flag("--black250", args.Options.AlternativeBlack,
+                 "Alternativer Palettenindex für Schwarz: 250 statt 7");
+    cmd.add_option("--pen-ratio", args.Options.PenWidthRatio,
+                   "Verhältnis von Stiftbreite zu Linienstärke (Vorgabe: -1, aus); Dezimalpunkt '.'")
+        ->type_name("X")
+        ->check(CLI::Validator(
+            [](std::string& text) {
+                long double value = 0;
+                return mv::TryParsePenRatio(text, value) ? std::string() : "keine Zahl: " + text;
+            },
+            "", "Zahl"));
+}
+
+void AddRunOptions(CLI::App& cmd, TConvertArgs& args) {
+    cmd.add_flag("--keep-going", args.KeepGoing,
+                 "nach einer fehlgeschlagenen Datei weitermachen (Vorgabe: beim ersten Fehler anhalten)");
+    cmd.add_option("-j,--jobs", args.Jobs,
+                   "N Dateien gleichzeitig umwandeln; Namen, Inhalte und Meldungen bleiben die eines Laufs "
+                   "nacheinander (Vorgabe: 1)")
+        ->type_name("N");
+}
+
+void SetGermanLabels(CLI::App& app) {
+    auto formatter = app.get_formatter();
+    formatter->label("Usage", "Aufruf");
+    formatter->label("OPTIONS", "OPTIONEN");
+    formatter->label("SUBCOMMAND", "BEFEHL");
+    formatter->label("SUBCOMMANDS", "BEFEHLE");
+    formatter->label("Positionals", "Argumente");
+    formatter->label("REQUIRED", "ERFORDERLICH");
+    formatter->label("TEXT", "TEXT");
+    formatter->label("Needs", "Benötigt");
+    formatter->label("Excludes", "Schließt aus");
+    formatter->column_width(28);
+    app.option_defaults()->group("Optionen");
+    app.set_help_flag("-h,--help", "diese Hilfe zeigen und beenden");
+}
+
+// CLI11's own texts are English; the user reads German.
+std::string GermanParseError(const CLI::ParseError& e, const std::string& command) {
+    const std::string what = e.what();
+    auto after = [&what](const std::string& marker) {
+        std::string::size_type at = what.find(marker);
+        return at == std::string::npos ? std::string() : what.substr(at + marker.size());
+    };
+    auto before = [&what](char mark) {
+        std::string::size_type at = what.find(mark);
+        return at == std::string::npos ? std::string() : what.substr(0, at);
+    };
+    if (dynamic_cast<const CLI::RequiredError*>(&e)) {
+        if (what.find("subcommand") == std::string::npos)
+            return "Keine Eingabe angegeben (Dateien oder Ordner)";
+        if (!command.empty() && command.front() != '-') return "Unbekannter Befehl: " + command;
+        return "Kein Befehl angegeben (convert)";
+    }
+    if (dynamic_cast<const CLI::ExtrasError*>(&e)) return "Unerwartete Angabe: " + after(": ");
+    if (dynamic_cast<const CLI::ArgumentMismatch*>(&e))
+        return "Fehlender oder überzähliger Wert bei " + before(':');
+    if (dynamic_cast<const CLI::ConversionError*>(&e)) return "Ungültiger Wert: " + after(": ");
+    if (dynamic_cast<const CLI::ValidationError*>(&e)) return "Ungültiger Wert für " + what;
+    return "Ungültiger Aufruf";
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    CLI::App app("Tarvold Metrovane 1.0: wandelt Vektorbilder im EMF- und WMF-Format in DXF-Zeichnungen um.",
+                 "metrovane");
+    SetGermanLabels(app);
+    app.require_subcommand(1);
+    app.footer("\"metrovane BEFEHL --help\" zeigt die Optionen eines Befehls.");
+
+    TConvertArgs convert;
+    convert.Output = CurrentFolder();
+    CLI::App* convertCmd = app.add_subcommand(
+        "convert",
+        "Metadateien in DXF-Dateien umwandeln; ein Ordner steht für seine *.emf- und *.wmf-Dateien, "
+        "nach Namen sortiert. Ein vergebener Name wird nummeriert (NAME0.dxf, NAME1.dxf, ...), "
+        "keine vorhandene Datei wird überschrieben.");
+    convertCmd->group("Befehle");
+    convertCmd->get_help_ptr()->group("Optionen");
+    AddConversionOptions(*convertCmd, convert);
+    AddRunOptions(*convertCmd, convert);
+    convertCmd->add_option("EINGABE", convert.Inputs, "Metadateien (.emf, .wmf) oder Ordner")
+        ->required()
+        ->type_name("");
+    convertCmd->footer(
+        "Exit-Status: 0 alle Dateien umgewandelt, 1 eine Datei fehlgeschlagen, 2 falscher Aufruf.");
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::Success& e) {
+        return app.exit(e);
+    } catch (const CLI::ParseError& e) {
+        std::cerr << "metrovane: " << GermanParseError(e, argc > 1 ? argv[1] : "") << "\n"
+                  << "\"metrovane --help\" zeigt die möglichen Angaben.\n";
+        return ExitUsage;
+    }
+
+    try {
+        if (convertCmd->parsed()) {
+            const unsigned jobs = ParseJobs(convert.Jobs);
+            convert.TakeUnitSwitch(*convertCmd);
+            std::vector<std::string> files;
+            try {
+                files = ExpandInputs(convert.Inputs);
+            } catch (const std::exception& e) {
+                std::cerr << "metrovane: " << e.what() << '\n';
+                return ExitFailed;
+            }
+            return RunBatch(files, convert.Output, convert.Options, jobs, convert.KeepGoing);
+        }
+    } catch (const TUsageError& e) {
+        std::cerr << "metrovane: " << e.Message << "\n\"metrovane --help\" zeigt die möglichen Angaben.\n";
+        return ExitUsage;
+    }
+    return ExitUsage;
+}
