@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace mv {
@@ -145,6 +146,12 @@ public:
     bool IntersectsRect(const TRect& rect) const override;
     void Export(TmvDXFExport& exporter) const override;
 
+    // Elliptical arc whose start and end parameters (nearly) coincide: it is
+    // written and split as the full ellipse.
+    bool IsFullEllipse() const;
+    // Elliptical arc: the counter-clockwise sweep from start to end, radians.
+    long double EllipticalSweep() const;
+
     std::uint8_t ArcKind;
 };
 
@@ -155,7 +162,15 @@ public:
     bool IntersectsRect(const TRect& rect) const override;
     void Export(TmvDXFExport& exporter) const override;
     // Appends the pieces of the text that remain outside rect (normalised).
+    // Texts turned to any direction but 0, 90 or 270 degrees yield no piece.
     void TrimText(const TRect& rect, TFigureList& list) const;
+
+    // The contents as one value line: CR, LF and CR LF become the paragraph
+    // code \P, other control characters a blank.
+    static std::string ContentsForFile(std::string_view contents);
+    // Where the plain part starts: after the first ";" and a "\L" directly
+    // behind it; 0 for contents without font codes.
+    static std::size_t PlainPartStart(std::string_view contents);
 };
 
 class TmvExpDXFHatch : public TmvExpDXFFigure {
@@ -168,7 +183,10 @@ public:
     std::size_t LoopPointCount(std::size_t loop) const {
         return loop < Loops.size() ? Loops[loop].size() : 0;
     }
-    TdxfPoint LoopPoint(std::size_t loop, std::size_t j) const { return Loops[loop][j]; }
+    // Point j of loop i; the origin for indices outside the loops.
+    TdxfPoint LoopPoint(std::size_t loop, std::size_t j) const {
+        return j < LoopPointCount(loop) ? Loops[loop][j] : TdxfPoint{};
+    }
 
     std::uint8_t HatchStyle = 0;
     std::uint8_t BoundaryKind = 0;

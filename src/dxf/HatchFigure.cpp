@@ -1,9 +1,172 @@
 #include "dxf/DXFExport.h"
 #include "dxf/Figures.h"
 
+#include <span>
+
 namespace mv {
 
-TmvExpDXFHatch::TmvExpDXFHatch(const TdxfExportData& data) : TmvExpDXFFigure(data) {}
-void TmvExpDXFHatch::Export(TmvDXFExport&) const {}
+namespace {
+
+struct TPatternLine {
+    float angle;
+    float offsetX; // in units of the spacing
+    float offsetY;
+};
+
+// Pattern lines of the hatched brush styles 2 to 7, offsets as multiples of
+// the line spacing; an empty result for any other style.
+std::span<const TPatternLine> PatternLines(std::uint8_t style) {
+    static constexpr TPatternLine horizontal[] = {{0, 0, 1}};
+    static constexpr TPatternLine vertical[] = {{90, -1, 0}};
+    static constexpr TPatternLine forward[] = {{135, -1, -1}};
+    static constexpr TPatternLine backward[] = {{45, -1, 1}};
+    static constexpr TPatternLine cross[] = {{0, 0, 1}, {90, -1, 1}};
+    static constexpr TPatternLine diagonalCross[] = {{45, -1, 1}, {135, -1, -1}};
+    switch (style) {
+    case 2:
+        return horizontal;
+    case 3:
+        return vertical;
+    case 4:
+        return forward;
+    case 5:
+        return backward;
+    case 6:
+        return cross;
+    case 7:
+        return diagonalCross;
+    default:
+        return {};
+    }
+}
+
+} // namespace
+
+TmvExpDXFHatch::TmvExpDXFHatch(const TdxfExportData& data)
+    : TmvExpDXFFigure(data), HatchStyle(data.HatchStyle), BoundaryKind(data.Kind), PatternName("SOLID") {
+    Data.Flags = 1;
+    if (HatchStyle != 0) {
+        Data.Flags = 0;
+        switch (HatchStyle) {
+        case 2:
+        case 3:
+            PatternName = "LINE";
+            break;
+        case 4:
+        case 5:
+            PatternName = "ANSI31";
+            break;
+        case 6:
+            PatternName = "NET";
+            break;
+        case 7:
+            PatternName = "ANSI37";
+            break;
+        default:
+            break;
+        }
+    }
+    switch (BoundaryKind) {
+    case 0:
+        if (data.Count == 0) return;
+        LoopCount = data.Count;
+        for (const TdxfPointList& list : data.Points) {
+            if (list.size() < 3) continue;
+            TdxfPointList loop;
+            loop.reserve(list.size());
+            for (std::size_t j = 0; j < list.size(); ++j) {
+                // A point that returns to where the list stood two points
+                // before is a back-and-forth spike, not part of the outline.
+                const TdxfPoint& p = list[j];
+                if (j >= 2 && p.x == list[j - 2].x && p.y == list[j - 2].y) continue;
+                loop.push_back(p);
+            }
+            if (loop.size() >= 3) Loops.push_back(std::move(loop));
+        }
+        break;
+    case 1:
+    case 2:
+        LoopCount = 1;
+        break;
+    default:
+        LoopCount = 0;
+        break;
+    }
+}
+
+void TmvExpDXFHatch::Export(TmvDXFExport& exporter) const {
+    // No boundary, nothing to fill: a polygon hatch whose lists were all
+    // dropped, or a boundary kind that no record makes.
+    if (BoundaryKind == 0 && Loops.empty()) return;
+    if (BoundaryKind > 2) return;
+
+    exporter.AddEntityHeader("HATCH", "AcDbHatch");
+    exporter.AddColor(Data);
+    exporter.AddPoint(10, 0.0f, 0.0f); // elevation point
+    exporter.AddFloat(30, 0);
+    exporter.AddFloat(210, 0);
+    exporter.AddFloat(220, 0);
+    exporter.AddFloat(230, 1);
+    exporter.AddString(2, PatternName);
+    exporter.AddInt(70, Data.Flags);
+    exporter.AddInt(71, 0);
+
+    if (BoundaryKind == 0) {
+        exporter.AddInt(91, static_cast<std::int32_t>(Loops.size()));
+        for (const TdxfPointList& loop : Loops) {
+            const std::size_t n = loop.size();
+            exporter.AddInt(92, 1);
+            exporter.AddInt(93, static_cast<std::int32_t>(n));
+            for (std::size_t j = 1; j < n; ++j) {
+                exporter.AddInt(72, 1);
+                exporter.AddPoint(10, loop[j - 1]);
+                exporter.AddPoint(11, loop[j]);
+            }
+            exporter.AddInt(72, 1);
+            exporter.AddPoint(10, loop[n - 1]);
+            exporter.AddPoint(11, loop[0]);
+            exporter.AddInt(97, 0);
+        }
+    } else {
+        exporter.AddInt(91, 1);
+        exporter.AddInt(92, 1);
+        exporter.AddInt(93, 1);
+        exporter.AddInt(72, BoundaryKind == 1 ? 2 : 3);
+        exporter.AddPoint(10, Data.Point1);
+        if (BoundaryKind == 1) {
+            exporter.AddFloat(40, exporter.ScaleValue(Data.Radius));
+        } else {
+            exporter.AddPoint(11, Data.Point2);
+            exporter.AddFloat(40, Data.Radius); // axis ratio, never scaled
+        }
+        exporter.AddFloat(50, Data.StartAngle);
+        exporter.AddFloat(51, Data.EndAngle);
+        exporter.AddInt(73, 1);
+        exporter.AddInt(97, 0);
+    }
+
+    exporter.AddInt(75, 0);
+    exporter.AddInt(76, 1);
+    if (Data.Flags == 0) {
+        // Spacing 0.05 of the hatch scale, or 0.05 itself for hundredths of a
+        // millimetre; held in single precision like the scale.
+        const float s = exporter.Use01MM ? 0.05f : 0.05f * exporter.HatchScale;
+        const std::span<const TPatternLine> lines = PatternLines(HatchStyle);
+        exporter.AddFloat(52, 0);
+        exporter.AddFloat(41, 1);
+        exporter.AddInt(77, 0);
+        exporter.AddInt(78, static_cast<std::int32_t>(lines.size()));
+        for (const TPatternLine& line : lines) {
+            exporter.AddFloat(53, line.angle);
+            exporter.AddFloat(43, 0);
+            exporter.AddFloat(44, 0);
+            exporter.AddFloat(45, line.offsetX * s);
+            exporter.AddFloat(46, line.offsetY * s);
+            exporter.AddInt(79, 0);
+        }
+    }
+    exporter.AddInt(98, 1);
+    exporter.AddPoint(10, 0.0f, 0.0f); // seed point
+}
 
 } // namespace mv

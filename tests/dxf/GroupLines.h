@@ -1,0 +1,46 @@
+#pragma once
+// Helpers for tests that read the groups an entity writer produced.
+
+#include "dxf/DXFExport.h"
+#include "dxf/RealFormat.h"
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace mv::test {
+
+// The lines that one figure writes on a fresh exporter.
+inline std::vector<std::string> EntityLinesOf(const TmvExpDXFFigure& figure, bool use01MM = false,
+                                              std::int8_t version = 1) {
+    TmvDXFExport ex;
+    ex.SetUse01MM(use01MM);
+    ex.SetAutoCADVersion(version);
+    figure.Export(ex);
+    return ex.EntityLines.Lines();
+}
+
+// Values of every group with the given code, in order.
+inline std::vector<std::string> ValuesOf(const std::vector<std::string>& lines, int code) {
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "%3d", code);
+    std::vector<std::string> values;
+    for (std::size_t i = 0; i + 1 < lines.size(); i += 2)
+        if (lines[i] == buf) values.push_back(lines[i + 1]);
+    return values;
+}
+
+// The groups after the entity head (name, handle, AcDbEntity, layer and
+// subclass marker: ten lines), as (code, value) pairs with the code trimmed.
+inline std::vector<std::pair<int, std::string>> GroupsAfterHead(const std::vector<std::string>& lines) {
+    std::vector<std::pair<int, std::string>> groups;
+    for (std::size_t i = 10; i + 1 < lines.size(); i += 2)
+        groups.emplace_back(std::stoi(lines[i]), lines[i + 1]);
+    return groups;
+}
+
+inline std::string Real(long double v) {
+    return FormatReal(v);
+}
+
+} // namespace mv::test
