@@ -15,23 +15,49 @@ namespace mv {
 
 namespace {
 
-// Appends the code line: the code right-aligned in three characters.
+// Appends the code line: the code right-aligned in three characters (a
+// longer code takes the room it needs).
 void AppendCode(std::string& buf, int code) {
-    char tmp[16];
-    int n = std::snprintf(tmp, sizeof tmp, "%3d", code);
-    buf.append(tmp, static_cast<std::size_t>(n));
+    char tmp[12];
+    char* end = tmp + sizeof tmp;
+    char* p = end;
+    unsigned v = static_cast<unsigned>(code < 0 ? -code : code);
+    do {
+        *--p = static_cast<char>('0' + v % 10);
+        v /= 10;
+    } while (v > 0);
+    if (code < 0) *--p = '-';
+    while (end - p < 3)
+        *--p = ' ';
+    buf.append(p, static_cast<std::size_t>(end - p));
 }
 
-void AppendInt(std::string& buf, long long v) {
+void AppendInt(std::string& buf, long long value) {
     char tmp[24];
-    int n = std::snprintf(tmp, sizeof tmp, "%lld", v);
-    buf.append(tmp, static_cast<std::size_t>(n));
+    char* end = tmp + sizeof tmp;
+    char* p = end;
+    unsigned long long v =
+        value < 0 ? 0ULL - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
+    do {
+        *--p = static_cast<char>('0' + v % 10);
+        v /= 10;
+    } while (v > 0);
+    if (value < 0) *--p = '-';
+    buf.append(p, static_cast<std::size_t>(end - p));
 }
 
+// Upper-case hexadecimal with at least two digits.
 void AppendHex(std::string& buf, std::uint32_t v) {
-    char tmp[16];
-    int n = std::snprintf(tmp, sizeof tmp, "%02X", v);
-    buf.append(tmp, static_cast<std::size_t>(n));
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    char tmp[8];
+    char* end = tmp + sizeof tmp;
+    char* p = end;
+    do {
+        *--p = kDigits[v & 15];
+        v >>= 4;
+    } while (v > 0);
+    if (end - p < 2) *--p = '0';
+    buf.append(p, static_cast<std::size_t>(end - p));
 }
 
 using Group = std::pair<const char*, const char*>;
@@ -518,9 +544,9 @@ void TmvDXFExport::SaveToStream(std::ostream& stream) {
         throw;
     }
     Output = saved;
-    stream.write(head.Text().data(), static_cast<std::streamsize>(head.Text().size()));
-    stream.write(EntityLines.Text().data(), static_cast<std::streamsize>(EntityLines.Text().size()));
-    stream.write(tail.Text().data(), static_cast<std::streamsize>(tail.Text().size()));
+    for (const TLineList* part : {&head, &EntityLines, &tail})
+        for (const std::string& block : part->Blocks())
+            stream.write(block.data(), static_cast<std::streamsize>(block.size()));
     if (!stream) throw EInOutError("Fehler beim Schreiben der DXF-Datei");
 }
 

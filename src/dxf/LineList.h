@@ -1,7 +1,8 @@
 #pragma once
-// A list of DXF text lines, held as one buffer in which every line already
-// carries its CR LF end. Holding the lines back to back keeps a large drawing
-// within a small multiple of its file size.
+// A list of DXF text lines, held as text in which every line already carries
+// its CR LF end. The text lives in blocks of about a mebibyte that are never
+// moved or over-allocated, so a large drawing needs little more memory than
+// its file size.
 
 #include <cstddef>
 #include <string>
@@ -13,35 +14,49 @@ namespace mv {
 class TLineList {
 public:
     void Add(std::string_view line) {
-        text_.append(line);
-        text_.append("\r\n", 2);
-        ++count_;
+        Buffer().append(line);
+        EndLine();
     }
-    // Appends a line that the caller writes straight into the buffer; the
-    // caller must finish it with EndLine().
-    std::string& Buffer() { return text_; }
+    // The block that the line being written goes into; the caller appends
+    // the line's characters and finishes it with EndLine().
+    std::string& Buffer() {
+        if (blocks_.empty()) NewBlock();
+        return blocks_.back();
+    }
     void EndLine() {
-        text_.append("\r\n", 2);
+        std::string& b = Buffer();
+        b.append("\r\n", 2);
         ++count_;
+        // Lines never cross blocks; a new block starts when this one is nearly full.
+        if (b.size() + kReserve > kBlockSize) NewBlock();
     }
     void AddLines(const TLineList& other) {
-        text_.append(other.text_);
+        for (const std::string& b : other.blocks_)
+            Buffer().append(b);
         count_ += other.count_;
     }
     void Clear() {
-        text_.clear();
-        text_.shrink_to_fit();
+        blocks_.clear();
+        blocks_.shrink_to_fit();
         count_ = 0;
     }
     std::size_t Count() const { return count_; }
     bool Empty() const { return count_ == 0; }
-    // The lines with their CR LF ends, exactly as they go into the file.
-    std::string_view Text() const { return text_; }
+    // The blocks in order; together they are the lines with their CR LF ends.
+    const std::vector<std::string>& Blocks() const { return blocks_; }
+    // The whole text (a copy; for tests and small lists).
+    std::string Text() const;
     // The lines without their ends (for tests and diagnostics).
     std::vector<std::string> Lines() const;
 
 private:
-    std::string text_;
+    static constexpr std::size_t kBlockSize = 1 << 20;
+    static constexpr std::size_t kReserve = 64 * 1024; // room for the longest common line
+    void NewBlock() {
+        blocks_.emplace_back();
+        blocks_.back().reserve(kBlockSize);
+    }
+    std::vector<std::string> blocks_;
     std::size_t count_ = 0;
 };
 

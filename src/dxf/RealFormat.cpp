@@ -47,13 +47,20 @@ void SlowDecimal(long double a, Decimal& d) {
 }
 
 bool FastDecimal(long double a, Decimal& d) {
-    int e2 = std::ilogb(a);
-    // Estimate E = floor(log10 a) + 1 from the binary exponent, then correct.
-    int e = static_cast<int>(std::floor((e2 + 1) * 0.30102999566398119521L)) + 1;
+    // Binary exponent from the bits of the nearest double; values outside the
+    // double's normal range take the exact path.
+    const double ad = static_cast<double>(a);
+    std::uint64_t bits;
+    std::memcpy(&bits, &ad, sizeof bits);
+    const int biased = static_cast<int>((bits >> 52) & 0x7FF);
+    if (biased == 0 || biased == 0x7FF) return false;
+    const int e2 = biased - 1023;
+    // Estimate E = floor(log10 a) + 1, then correct it.
+    int e = ((e2 + 1) * 78913 >> 18) + 1; // 78913 / 2^18 ~ log10(2)
     for (int attempt = 0; attempt < 3; ++attempt) {
-        int shift = kDigits - e;
+        const int shift = kDigits - e;
         if (shift > 27 || shift < -27) return false;
-        long double scaled = shift >= 0 ? a * kPow10.p[shift] : a / kPow10.p[-shift];
+        const long double scaled = shift >= 0 ? a * kPow10.p[shift] : a / kPow10.p[-shift];
         if (scaled < 1e14L) {
             --e;
             continue;
@@ -64,10 +71,10 @@ bool FastDecimal(long double a, Decimal& d) {
         }
         // One rounding in the product leaves at most about 1.1e-4 of error;
         // a fraction that close to one half is decided exactly instead.
-        long double fl = std::floor(scaled);
-        long double frac = scaled - fl;
-        if (std::fabs(frac - 0.5L) < 1e-3L) return false;
-        std::uint64_t r = static_cast<std::uint64_t>(fl) + (frac > 0.5L ? 1 : 0);
+        std::uint64_t r = static_cast<std::uint64_t>(scaled);
+        const long double frac = scaled - static_cast<long double>(r);
+        if (frac > 0.499L && frac < 0.501L) return false;
+        if (frac > 0.5L) ++r;
         if (r >= 1000000000000000ULL) {
             r /= 10;
             ++e;
@@ -77,8 +84,7 @@ bool FastDecimal(long double a, Decimal& d) {
             r /= 10;
         }
         int n = kDigits;
-        while (n > 1 && d.digits[n - 1] == '0')
-            --n;
+        while (n > 1 && d.digits[n - 1] == '0') --n;
         d.count = n;
         d.exponent = e;
         return true;
@@ -116,7 +122,24 @@ void AppendReal(std::string& out, long double value) {
         out.push_back('0');
         return;
     }
-    long double a = std::fabs(value);
+    const long double a = value < 0 ? -value : value;
+    // Whole numbers below 10^15 are written as they are: no rounding can apply.
+    if (a < 1e15L) {
+        const auto whole = static_cast<std::uint64_t>(a);
+        if (static_cast<long double>(whole) == a) {
+            char buf[24];
+            char* end = buf + sizeof buf;
+            char* p = end;
+            std::uint64_t v = whole;
+            do {
+                *--p = static_cast<char>('0' + v % 10);
+                v /= 10;
+            } while (v > 0);
+            if (value < 0) *--p = '-';
+            out.append(p, static_cast<std::size_t>(end - p));
+            return;
+        }
+    }
     Decimal d;
     if (!FastDecimal(a, d)) SlowDecimal(a, d);
     if (value < 0) out.push_back('-');
