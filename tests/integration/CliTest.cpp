@@ -1,0 +1,252 @@
+// The command-line program run as a user runs it: exit codes, message lines
+// on stdout, errors on stderr, folder inputs, parallel runs, and its output
+// opened by an independent DXF reader.
+
+#include "EmfBuilder.h"
+#include "TestUtil.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace mv {
+namespace {
+
+namespace fs = std::filesystem;
+using test::TTempDir;
+
+std::string Quote(const std::string& s) {
+    std::string q = "'";
+    for (char c : s)
+        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+struct TRun {
+    int Code = -1;
+    std::string Out;
+    std::string Err;
+};
+
+// Runs metrovane with the arguments in `cwd`, stdout and stderr apart.
+TRun RunCli(const std::vector<std::string>& args, const fs::path& cwd) {
+    TTempDir capture;
+    std::string command = "cd " + Quote(cwd.string()) + " && " + Quote(MV_CLI_PATH);
+    for (const std::string& a : args)
+        command += " " + Quote(a);
+    command += " >" + Quote(capture / "out") + " 2>" + Quote(capture / "err") + " </dev/null";
+    TRun run;
+    run.Code = test::RunCommand("(" + command + ")");
+    run.Out = test::ReadText(capture / "out");
+    run.Err = test::ReadText(capture / "err");
+    return run;
+}
+
+std::vector<unsigned char> Emf(int variant = 0) {
+    test::TEmfBuilder b;
+    b.CreatePen(1, 0, 10, 0x000000).SelectObject(1);
+    b.Poly(4, {{0, 0}, {1000 + variant, 500}, {2000, variant}});
+    b.Rectangle(100, 100, 600 + 10 * variant, 400);
+    return b.Build(3000, 2000);
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+std::vector<std::string> Listing(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::recursive_directory_iterator(folder))
+        if (entry.is_regular_file()) names.push_back(fs::relative(entry.path(), folder).string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST(Cli, ConvertsFilesIntoTheCurrentFolderByDefault) {
+    TTempDir work;
+    test::WriteBytes(work / "plan.emf", Emf());
+    test::WriteBytes(work / "Skizze.EMF", Emf(1));
+    TRun run = RunCli({"convert", "plan.emf", "Skizze.EMF"}, work.Path());
+    EXPECT_EQ(run.Code, 0) << run.Err;
+    EXPECT_EQ(Lines(run.Out),
+              (std::vector<std::string>{"Konvertiere plan.emf...", "Konvertiere Skizze.EMF...",
+                                        "2 Dateien konvertiert..."}));
+    EXPECT_EQ(run.Err, "");
+    EXPECT_EQ(Listing(work.Path()),
+              (std::vector<std::string>{"Skizze.EMF", "Skizze.dxf", "plan.dxf", "plan.emf"}));
+    const std::string dxf = test::ReadText(work / "plan.dxf");
+    EXPECT_NE(dxf.find("AC1015"), std::string::npos);
+    EXPECT_NE(dxf.find("\r\n"), std::string::npos);
+}
+
+TEST(Cli, FolderInputTakesItsMetafilesSortedByName) {
+    TTempDir work;
+    fs::create_directories(work.Path() / "bilder/unter.emf");
+    test::WriteBytes(work / "bilder/b.EMF", Emf(1));
+    test::WriteBytes(work / "bilder/a.emf", Emf(2));
+    test::WriteBytes(work / "bilder/C.Emf", Emf(3));
+    test::WriteBytes(work / "bilder/liesmich.txt", {'x'});
+    test::WriteBytes(work / "bilder/emf", {'x'});
+    TRun run = RunCli({"convert", "-o", "aus", "bilder"}, work.Path());
+    EXPECT_EQ(run.Code, 0) << run.Err;
+    EXPECT_EQ(Lines(run.Out),
+              (std::vector<std::string>{"Konvertiere bilder/C.Emf...", "Konvertiere bilder/a.emf...",
+                                        "Konvertiere bilder/b.EMF...", "3 Dateien konvertiert..."}));
+    EXPECT_EQ(Listing(work.Path() / "aus"), (std::vector<std::string>{"C.dxf", "a.dxf", "b.dxf"}));
+}
+
+TEST(Cli, StopsAtTheFirstErrorWithStatusOne) {
+    TTempDir work;
+    test::WriteBytes(work / "eins.emf", Emf());
+    test::WriteBytes(work / "zwei.emf", {'n', 'i', 'c', 'h', 't', 's'});
+    test::WriteBytes(work / "drei.emf", Emf());
+    TRun run = RunCli({"convert", "-o", "aus", "eins.emf", "zwei.emf", "drei.emf"}, work.Path());
+    EXPECT_EQ(run.Code, 1);
+    EXPECT_EQ(Lines(run.Out),
+              (std::vector<std::string>{"Konvertiere eins.emf...", "Konvertiere zwei.emf..."}));
+    EXPECT_NE(run.Err.find("zwei.emf"), std::string::npos) << run.Err;
+    EXPECT_NE(run.Err.find("Metadatei ist ungültig"), std::string::npos) << run.Err;
+    EXPECT_EQ(Listing(work.Path() / "aus"), (std::vector<std::string>{"eins.dxf"}));
+}
+
+TEST(Cli, KeepGoingReportsTheFailedFileAndGoesOn) {
+    TTempDir work;
+    test::WriteBytes(work / "eins.emf", Emf());
+    test::WriteBytes(work / "drei.emf", Emf());
+    TRun run =
+        RunCli({"convert", "--keep-going", "-o", "aus", "eins.emf", "fehlt.emf", "drei.emf"}, work.Path());
+    EXPECT_EQ(run.Code, 1);
+    EXPECT_EQ(Lines(run.Out),
+              (std::vector<std::string>{"Konvertiere eins.emf...", "Konvertiere fehlt.emf...",
+                                        "Konvertiere drei.emf...", "2 Dateien konvertiert..."}));
+    EXPECT_EQ(Lines(run.Err),
+              (std::vector<std::string>{"fehlt.emf: Datei fehlt.emf kann nicht geöffnet werden"}));
+    EXPECT_EQ(Listing(work.Path() / "aus"), (std::vector<std::string>{"drei.dxf", "eins.dxf"}));
+}
+
+TEST(Cli, OutputFolderThatCannotBeCreatedFails) {
+    TTempDir work;
+    test::WriteBytes(work / "eins.emf", Emf());
+    test::WriteBytes(work / "datei", {'x'});
+    TRun run = RunCli({"convert", "-o", "datei/aus", "eins.emf"}, work.Path());
+    EXPECT_EQ(run.Code, 1);
+    EXPECT_EQ(run.Out, "");
+    EXPECT_NE(run.Err.find("Konnte den Ausgabeordner nicht erzeugen!"), std::string::npos) << run.Err;
+}
+
+TEST(Cli, WrongUsageGivesStatusTwoAndAGermanText) {
+    TTempDir work;
+    test::WriteBytes(work / "eins.emf", Emf());
+    const std::vector<std::vector<std::string>> wrong{
+        {},
+        {"umwandeln", "eins.emf"},
+        {"convert"},
+        {"convert", "--gibtsnicht", "eins.emf"},
+        {"convert", "-j", "0", "eins.emf"},
+        {"convert", "-j", "zwei", "eins.emf"},
+        {"convert", "--pen-ratio", "abc", "eins.emf"},
+        {"convert", "eins.emf", "-o"},
+    };
+    for (const auto& args : wrong) {
+        TRun run = RunCli(args, work.Path());
+        std::string joined;
+        for (const auto& a : args)
+            joined += a + " ";
+        EXPECT_EQ(run.Code, 2) << joined;
+        EXPECT_EQ(run.Out, "") << joined;
+        EXPECT_NE(run.Err.find("metrovane --help"), std::string::npos) << joined << run.Err;
+        EXPECT_EQ(run.Err.find("required"), std::string::npos) << joined << run.Err;
+    }
+    EXPECT_EQ(Listing(work.Path()), (std::vector<std::string>{"eins.emf"}));
+
+    TRun help = RunCli({"convert", "--help"}, work.Path());
+    EXPECT_EQ(help.Code, 0);
+    EXPECT_NE(help.Out.find("Aufruf: metrovane convert"), std::string::npos) << help.Out;
+    EXPECT_NE(help.Out.find("Ausgabeordner"), std::string::npos) << help.Out;
+    EXPECT_NE(help.Out.find("--keep-going"), std::string::npos) << help.Out;
+}
+
+TEST(Cli, SwitchesReachTheFile) {
+    TTempDir work;
+    test::WriteBytes(work / "plan.emf", Emf());
+    ASSERT_EQ(RunCli({"convert", "-o", "mm", "plan.emf"}, work.Path()).Code, 0);
+    ASSERT_EQ(RunCli({"convert", "-o", "ohne", "--mm", "--no-mm", "plan.emf"}, work.Path()).Code, 0);
+    ASSERT_EQ(RunCli({"convert", "-o", "r14", "--r14", "plan.emf"}, work.Path()).Code, 0);
+    const std::string mm = test::ReadText(work / "mm/plan.dxf");
+    const std::string plain = test::ReadText(work / "ohne/plan.dxf");
+    EXPECT_NE(mm, plain);
+    EXPECT_NE(plain.find("\r\n 10\r\n2000\r\n"), std::string::npos);
+    EXPECT_NE(mm.find("\r\n 10\r\n20\r\n"), std::string::npos);
+    EXPECT_NE(test::ReadText(work / "r14/plan.dxf").find("AC1014"), std::string::npos);
+}
+
+TEST(Cli, ParallelRunIsIdenticalToTheSerialOne) {
+    TTempDir work;
+    std::vector<std::string> args{"convert"};
+    int variant = 0;
+    for (const char* name : {"a/plan.emf", "b/plan.emf", "a/skizze.emf", "c/plan.emf", "b/skizze.emf",
+                             "d/x.emf", "d/plan.emf", "e/plan.emf"}) {
+        fs::create_directories((work.Path() / name).parent_path());
+        test::WriteBytes(work / name, Emf(variant++));
+        args.push_back(name);
+    }
+    auto serialArgs = args, parallelArgs = args;
+    serialArgs.insert(serialArgs.end(), {"-j", "1", "-o", "seriell"});
+    parallelArgs.insert(parallelArgs.end(), {"--jobs", "3", "-o", "parallel"});
+    TRun serial = RunCli(serialArgs, work.Path());
+    TRun parallel = RunCli(parallelArgs, work.Path());
+    ASSERT_EQ(serial.Code, 0) << serial.Err;
+    ASSERT_EQ(parallel.Code, 0) << parallel.Err;
+    EXPECT_EQ(parallel.Out, serial.Out);
+    EXPECT_EQ(Lines(serial.Out).back(), "8 Dateien konvertiert...");
+
+    const std::vector<std::string> names = Listing(work.Path() / "seriell");
+    EXPECT_EQ(names, (std::vector<std::string>{"plan.dxf", "plan0.dxf", "plan1.dxf", "plan2.dxf", "plan3.dxf",
+                                               "skizze.dxf", "skizze0.dxf", "x.dxf"}));
+    ASSERT_EQ(Listing(work.Path() / "parallel"), names);
+    for (const std::string& name : names)
+        EXPECT_EQ(test::ReadText(work / ("parallel/" + name)), test::ReadText(work / ("seriell/" + name)))
+            << name;
+    // In list order: the second plan.emf got plan0.dxf.
+    const std::string second = test::ReadText(work / "seriell/plan0.dxf");
+    TTempDir single;
+    ASSERT_EQ(RunCli({"convert", "-o", single.Path().string(), (work / "b/plan.emf")}, work.Path()).Code, 0);
+    EXPECT_EQ(test::ReadText(single / "plan.dxf"), second);
+}
+
+TEST(Cli, OutputPassesTheAuditOfAnIndependentReader) {
+    if (!fs::exists("/usr/bin/python3")) GTEST_SKIP() << "no /usr/bin/python3";
+    TTempDir work;
+    test::TEmfBuilder b;
+    b.CreatePen(1, 0, 20, 0x0000FF).SelectObject(1);
+    b.Poly(4, {{0, 0}, {1000, 500}, {2000, 0}}).Rectangle(100, 100, 600, 400).LineTo(50, 900);
+    b.CreatePen(2, 1, 0, 0x000000).SelectObject(2).Poly(4, {{0, 100}, {900, 100}});
+    test::WriteBytes(work / "plan.emf", b.Build(3000, 2000));
+    ASSERT_EQ(RunCli({"convert", "-o", "r14", "--r14", "plan.emf"}, work.Path()).Code, 0);
+    ASSERT_EQ(RunCli({"convert", "-o", "r2000", "--black250", "--white", "plan.emf"}, work.Path()).Code, 0);
+
+    std::string output;
+    const std::string script = std::string(MV_SOURCE_DIR) + "/tests/integration/ezdxf_audit.py";
+    const int code = test::RunCommand("/usr/bin/python3 " + Quote(script) + " " +
+                                          Quote(work / "r14/plan.dxf") + " " + Quote(work / "r2000/plan.dxf"),
+                                      &output);
+    if (code == 2 && output.find("not installed") != std::string::npos) GTEST_SKIP() << output;
+    EXPECT_EQ(code, 0) << output;
+    // The reader takes R14 in as R2000, so the version is checked in the file.
+    EXPECT_NE(test::ReadText(work / "r14/plan.dxf").find("\r\nAC1014\r\n"), std::string::npos);
+    EXPECT_NE(output.find("LWPOLYLINE"), std::string::npos) << output;
+}
+
+} // namespace
+} // namespace mv
