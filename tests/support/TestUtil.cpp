@@ -62,4 +62,10 @@ int RunCommand(const std::string& command, std::string* output) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+int RunEzdxfAudit(const std::vector<std::string>& files, std::string* output) {
+    std::string command = std::string("/usr/bin/python3 '") + MV_SOURCE_DIR + "/tests/integration/ezdxf_audit.py'";
+    for (const std::string& f : files) command += " '" + f + "'";
+    return RunCommand(command, output);
+}
+
 } // namespace mv::test

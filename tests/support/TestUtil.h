@@ -27,5 +27,8 @@ std::string ReadText(const std::string& path);
 std::vector<std::string> SplitCrLf(const std::string& text);
 // Runs a shell command; returns its exit status and collects its output.
 int RunCommand(const std::string& command, std::string* output = nullptr);
+// Opens the DXF files with the independent reader and audits them; 0 when
+// every file loads and its audit reports no error.
+int RunEzdxfAudit(const std::vector<std::string>& files, std::string* output = nullptr);
 
 } // namespace mv::test
