@@ -1,0 +1,112 @@
+#pragma once
+// Plays metafiles built in the test through an exporter and gives access to
+// the figures and to the description a record left behind.
+
+#include "EmfBuilder.h"
+#include "dxf/DXFExport.h"
+#include "dxf/Figures.h"
+#include "metafile/EnhMetafile.h"
+#include "metafile/Metafile.h"
+#include "platform/TextMeasure.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace mv::test {
+
+// Half the height per character, whatever the face; remembers every call.
+class TFixedMetricMeasure : public ITextMeasure {
+public:
+    struct TCall {
+        std::string Face;
+        std::int32_t Height;
+        std::string Text;
+    };
+    double TextWidth(std::string_view face, std::int32_t height, std::string_view text) override {
+        Calls.push_back({std::string(face), height, std::string(text)});
+        return 0.5 * std::abs(height) * static_cast<double>(text.size());
+    }
+    std::vector<TCall> Calls;
+};
+
+class InterpretTest : public ::testing::Test {
+protected:
+    InterpretTest() { Exporter.SetTextMeasure(&Measure); }
+
+    // Interprets what B holds so far.
+    void Load() { Exporter.LoadFromMetafile(TEnhMetafile::FromEmfBytes(B.Build())); }
+
+    // Interprets what B holds record by record and returns the description as
+    // the last record of the given type left it.
+    TdxfExportData DataAfter(std::uint32_t type) {
+        if (!Exporter.Interpreter) Exporter.Interpreter = std::make_unique<TmvMetafile>(Exporter);
+        const TEnhMetafile mf = TEnhMetafile::FromEmfBytes(B.Build());
+        TdxfExportData last;
+        for (const TEmrRecord& record : mf.Records()) {
+            Exporter.Interpreter->PlayRecord(record);
+            if (record.Type == type) last = Exporter.Interpreter->Data;
+        }
+        return last;
+    }
+
+    TmvMetafile& Interp() { return *Exporter.Interpreter; }
+
+    std::vector<TFigureKind> Kinds() const {
+        std::vector<TFigureKind> kinds;
+        for (const auto& f : Exporter.Figures)
+            kinds.push_back(f->Kind());
+        return kinds;
+    }
+
+    template <class F> const F& Fig(std::size_t i) const {
+        EXPECT_LT(i, Exporter.Figures.size());
+        const F* f = dynamic_cast<const F*>(Exporter.Figures.at(i).get());
+        if (!f) throw std::logic_error("figure " + std::to_string(i) + " is of another class");
+        return *f;
+    }
+    const TdxfExportData& D(std::size_t i) const { return Exporter.Figures.at(i)->Data; }
+
+    std::vector<TdxfPoint> Vertices(std::size_t i) const { return Fig<TmvExpDXFPolyline>(i).Vertices; }
+
+    // The message of the error that interpreting B raises, or "" when none.
+    std::string LoadError() {
+        try {
+            Load();
+        } catch (const std::exception& e) {
+            return e.what();
+        }
+        return "";
+    }
+
+    TmvDXFExport Exporter;
+    TFixedMetricMeasure Measure;
+    TEmfBuilder B;
+};
+
+inline std::vector<TdxfPoint> Pts(std::initializer_list<std::pair<float, float>> xy) {
+    std::vector<TdxfPoint> v;
+    for (auto [x, y] : xy)
+        v.push_back(TdxfPoint{x, y, 0});
+    return v;
+}
+
+inline constexpr std::uint32_t Red = 0x0000FF, Blue = 0xFF0000, White = 0xFFFFFF, Black = 0;
+inline constexpr std::uint32_t WhiteBrush = 0x80000000, LtGrayBrush = 0x80000001, GrayBrush = 0x80000002,
+                               BlackBrush = 0x80000004, NullBrush = 0x80000005, WhitePen = 0x80000006,
+                               BlackPen = 0x80000007, NullPen = 0x80000008, OemFixedFont = 0x8000000A;
+
+} // namespace mv::test
+
+// Readable failure output for points.
+namespace mv {
+inline void PrintTo(const TdxfPoint& p, std::ostream* os) {
+    *os << "(" << p.x << ", " << p.y << ", " << p.z << ")";
+}
+inline void PrintTo(TFigureKind k, std::ostream* os) {
+    static const char* names[] = {"Polyline", "PolyBezier", "Rectangle", "Line", "Pixel",
+                                  "Ellipse",  "Arc",        "MText",     "Hatch"};
+    *os << names[static_cast<int>(k)];
+}
+} // namespace mv
