@@ -64,12 +64,6 @@ std::u16string TextOf(const TEmrRecord& r) {
     return s;
 }
 
-std::string Dxf(const TEnhMetafile& mf) {
-    TmvDXFExport exporter;
-    exporter.LoadFromMetafile(mf);
-    return exporter.SaveToString();
-}
-
 } // namespace
 
 TEST(WmfConverter, HeaderCarriesFrameFromBoundingBoxAndHonestCounts) {
@@ -380,5 +374,10 @@ TEST(WmfConverter, ConvertedFileDrawsLikeItsEnhancedCounterpart) {
     w.SaveDC().DeleteObject(0).CreatePen(1, 1, 0).SelectObject(0).LineTo(0, 0).RestoreDC(-1).LineTo(9, 9);
     e.SaveDC().DeleteObject(1).CreatePen(1, 1, 1, 0).SelectObject(1).LineTo(0, 0).RestoreDC(-1).LineTo(9, 9);
 
-    EXPECT_EQ(Dxf(Load(w.Build())), Dxf(TEnhMetafile::FromEmfBytes(e.Build())));
+    TmvDXFExport fromWmf, fromEmf;
+    fromWmf.LoadFromMetafile(Load(w.Build()));
+    fromEmf.LoadFromMetafile(TEnhMetafile::FromEmfBytes(e.Build()));
+    EXPECT_EQ(fromWmf.Figures.size(), fromEmf.Figures.size());
+    EXPECT_GE(fromWmf.Figures.size(), 15u); // the comparison means something
+    EXPECT_EQ(fromWmf.SaveToString(), fromEmf.SaveToString());
 }
