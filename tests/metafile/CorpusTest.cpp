@@ -1,0 +1,54 @@
+// Real enhanced metafiles: every one converts or is refused with a message of
+// the system's own, and every DXF written passes the independent reader's audit.
+#include "TestUtil.h"
+#include "dxf/DXFExport.h"
+#include "platform/Errors.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+using namespace mv;
+namespace fs = std::filesystem;
+
+TEST(Corpus, EveryEnhancedMetafileConvertsOrIsRefusedClearly) {
+    const fs::path dir = fs::path(MV_CORPUS_DIR) / "emf";
+    if (!fs::is_directory(dir)) GTEST_SKIP() << "no metafile corpus at " << dir;
+
+    std::vector<fs::path> inputs;
+    for (const auto& entry : fs::recursive_directory_iterator(dir))
+        if (entry.is_regular_file()) inputs.push_back(entry.path());
+    std::sort(inputs.begin(), inputs.end());
+    ASSERT_FALSE(inputs.empty());
+
+    const test::TTempDir out;
+    std::vector<std::string> written;
+    std::string refused;
+    for (std::size_t i = 0; i < inputs.size(); ++i) {
+        const fs::path& in = inputs[i];
+        SCOPED_TRACE(in.string());
+        try {
+            TmvDXFExport exporter;
+            exporter.LoadFromFile(in.string());
+            const std::string dxf = exporter.SaveToString();
+            const std::string name = out / (std::to_string(i) + "_" + in.stem().string() + ".dxf");
+            std::ofstream(name, std::ios::binary) << dxf;
+            written.push_back(name);
+        } catch (const TmvError& e) {
+            const std::string message = e.what();
+            EXPECT_FALSE(message.empty());
+            refused += "  " + in.filename().string() + ": " + message + "\n";
+        } catch (const std::exception& e) {
+            ADD_FAILURE() << "not an error of the conversion: " << e.what();
+        }
+    }
+    if (!refused.empty()) std::cout << "Refused:\n" << refused;
+    // Most of the corpus consists of sound drawings.
+    EXPECT_GT(written.size(), inputs.size() / 2);
+
+    std::string report;
+    const int status = test::RunEzdxfAudit(written, &report);
+    EXPECT_EQ(status, 0) << report;
+}
