@@ -180,14 +180,11 @@ unsigned ParseJobs(const std::string& text) {
 }
 
 void AddConversionOptions(CLI::App& cmd, TConvertArgs& args) {
-    cmd.add_option("-o,--output", args.Output,
-                   "Ausgabeordner (Vorgabe: der aktuelle Ordner); wird mit "
-                   "allen fehlenden übergeordneten Ordnern angelegt")
+    cmd.add_option("-o,--output", args.Output, "Ausgabeordner (Vorgabe: der aktuelle Ordner), wird angelegt")
         ->type_name("ORDNER");
     cmd.add_flag("--r14", args.Options.R14, "DXF R14 (AC1014) statt R2000 (AC1015) schreiben");
     cmd.add_flag("--white", args.Options.ParseWhite,
-                 "Weiß umsetzen: weiß gefüllte Rechtecke verdecken, was "
-                 "unter ihnen liegt");
+                 "Weiß umsetzen: weiß gefüllte Rechtecke verdecken, was darunter liegt");
     args.Mm = cmd.add_flag("--mm")->description(
         "Metadatei speichert Größe in 0,01 mm: Koordinaten durch 100 teilen (Vorgabe)");
     args.NoMm = cmd.add_flag("--no-mm")->description("Koordinaten ungeteilt übernehmen");
