@@ -241,12 +241,13 @@ void TMainForm::GoBtn1Click() {
             Changed(fcMemo);
             Notify();
         };
+        // Progress takes the way of the WM_USER message.
         runner.OnProgress = [this](int percent) {
-            StoreProStatus(percent);
+            SetProStatus(percent);
             Notify();
         };
         // Every run starts with an empty bar.
-        StoreProStatus(0);
+        SetProStatus(0);
         Notify();
         TBatchResult result = runner.Run(files);
         if (result.Outcome == TBatchOutcome::OutputFolderFailed) ShowError(msg::OutputFolderFailed);
