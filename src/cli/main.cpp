@@ -1,6 +1,7 @@
 // metrovane: the command line of the converter.
 
 #include "app/BatchRun.h"
+#include "app/ProjectFile.h"
 #include "platform/FileAccess.h"
 
 #include <CLI/CLI.hpp>
@@ -29,12 +30,11 @@ struct TUsageError {
     std::string Message;
 };
 
-struct TConvertArgs {
+// The switches a batch is converted with, as convert and project create
+// take them.
+struct TSwitchArgs {
     std::string Output;
     mv::TBatchOptions Options;
-    std::string Jobs = "1";
-    bool KeepGoing = false;
-    std::vector<std::string> Inputs;
     CLI::Option* Mm = nullptr;
     CLI::Option* NoMm = nullptr;
 
@@ -45,6 +45,12 @@ struct TConvertArgs {
             if (option == NoMm) Options.Use01MM = false;
         }
     }
+};
+
+// How a batch is run: convert and run take these.
+struct TRunArgs {
+    std::string Jobs = "1";
+    bool KeepGoing = false;
 };
 
 std::string ProgramFolder() {
@@ -179,7 +185,7 @@ unsigned ParseJobs(const std::string& text) {
     return value;
 }
 
-void AddConversionOptions(CLI::App& cmd, TConvertArgs& args) {
+void AddSwitchOptions(CLI::App& cmd, TSwitchArgs& args, bool withPenRatio) {
     cmd.add_option("-o,--output", args.Output, "Ausgabeordner (Vorgabe: der aktuelle Ordner), wird angelegt")
         ->type_name("ORDNER");
     cmd.add_flag("--r14", args.Options.R14, "DXF R14 (AC1014) statt R2000 (AC1015) schreiben");
@@ -190,6 +196,7 @@ void AddConversionOptions(CLI::App& cmd, TConvertArgs& args) {
     args.NoMm = cmd.add_flag("--no-mm")->description("Koordinaten ungeteilt übernehmen");
     cmd.add_flag("--black250", args.Options.AlternativeBlack,
                  "Alternativer Palettenindex für Schwarz: 250 statt 7");
+    if (!withPenRatio) return;
     cmd.add_option("--pen-ratio", args.Options.PenWidthRatio,
                    "Verhältnis von Stiftbreite zu Linienstärke (Vorgabe: -1, aus); Dezimalpunkt '.'")
         ->type_name("X")
@@ -201,7 +208,7 @@ void AddConversionOptions(CLI::App& cmd, TConvertArgs& args) {
             "", "Zahl"));
 }
 
-void AddRunOptions(CLI::App& cmd, TConvertArgs& args) {
+void AddRunOptions(CLI::App& cmd, TRunArgs& args) {
     cmd.add_flag("--keep-going", args.KeepGoing,
                  "nach einer fehlgeschlagenen Datei weitermachen (Vorgabe: beim ersten Fehler anhalten)");
     cmd.add_option("-j,--jobs", args.Jobs,
@@ -226,8 +233,9 @@ void SetGermanLabels(CLI::App& app) {
     app.set_help_flag("-h,--help", "diese Hilfe zeigen und beenden");
 }
 
-// CLI11's own texts are English; the user reads German.
-std::string GermanParseError(const CLI::ParseError& e, const std::string& command) {
+// CLI11's own texts are English; the user reads German. `args` are the
+// command line's words after the program name.
+std::string GermanParseError(const CLI::ParseError& e, const std::vector<std::string>& args) {
     const std::string what = e.what();
     auto after = [&what](const std::string& marker) {
         std::string::size_type at = what.find(marker);
@@ -237,11 +245,22 @@ std::string GermanParseError(const CLI::ParseError& e, const std::string& comman
         std::string::size_type at = what.find(mark);
         return at == std::string::npos ? std::string() : what.substr(0, at);
     };
+    auto word = [&args](std::size_t i) {
+        return i < args.size() && !args[i].empty() && args[i].front() != '-' ? args[i] : std::string();
+    };
     if (dynamic_cast<const CLI::RequiredError*>(&e)) {
-        if (what.find("subcommand") == std::string::npos)
-            return "Keine Eingabe angegeben (Dateien oder Ordner)";
-        if (!command.empty() && command.front() != '-') return "Unbekannter Befehl: " + command;
-        return "Kein Befehl angegeben (convert)";
+        if (what.find("subcommand") != std::string::npos) {
+            if (word(0) == "project") {
+                if (!word(1).empty()) return "Unbekannter Befehl: project " + word(1) + " (show, create)";
+                return "Kein Befehl angegeben (project show, project create)";
+            }
+            if (!word(0).empty()) return "Unbekannter Befehl: " + word(0);
+            return "Kein Befehl angegeben (convert, run, project)";
+        }
+        const std::string name = before(' ');
+        if (name == "EINGABE") return "Keine Eingabe angegeben (Dateien oder Ordner)";
+        if (name == "PROJEKT") return "Keine Projektdatei angegeben";
+        return "Eine erforderliche Angabe fehlt: " + name;
     }
     if (dynamic_cast<const CLI::ExtrasError*>(&e)) return "Unerwartete Angabe: " + after(": ");
     if (dynamic_cast<const CLI::ArgumentMismatch*>(&e))
@@ -249,6 +268,53 @@ std::string GermanParseError(const CLI::ParseError& e, const std::string& comman
     if (dynamic_cast<const CLI::ConversionError*>(&e)) return "Ungültiger Wert: " + after(": ");
     if (dynamic_cast<const CLI::ValidationError*>(&e)) return "Ungültiger Wert für " + what;
     return "Ungültiger Aufruf";
+}
+
+// An absolute form of a path typed relative to the current folder, so that
+// a project can be run from anywhere; "." parts are dropped, ".." kept.
+std::string AbsolutePath(const std::string& path) {
+    std::error_code ec;
+    fs::path absolute = fs::absolute(path, ec);
+    if (ec) return path;
+    fs::path clean;
+    for (const fs::path& part : absolute)
+        if (!part.empty() && part != ".") clean /= part;
+    return clean.string();
+}
+
+const char* YesNo(bool value) {
+    return value ? "ja" : "nein";
+}
+
+// The stored batch, its output folder and its switches, with the window's
+// captions of the switches.
+void ShowProject(const std::string& path) {
+    const mv::TProject project = mv::ReadProjectFile(path);
+    std::cout << "Projekt: " << path << '\n';
+    std::cout << "Dateien: " << project.Entries.size() << '\n';
+    for (const std::string& entry : project.Entries)
+        std::cout << "  " << entry << '\n';
+    std::cout << "Ausgabeordner: "
+              << (project.OutputFolder.empty() ? std::string("(leer: der Programmordner)")
+                                               : project.OutputFolder)
+              << '\n';
+    std::cout << "AutoCAD DXF Version R14: " << YesNo(project.Options.R14) << '\n';
+    std::cout << "Weiß umsetzen: " << YesNo(project.Options.ParseWhite) << '\n';
+    std::cout << "Metafile speichert Größe in Millimetern: " << YesNo(project.Options.Use01MM) << '\n';
+    std::cout << "Alternativer Palettenindex für Schwarz (in #250): "
+              << YesNo(project.Options.AlternativeBlack) << '\n';
+}
+
+void CreateProject(const std::string& path, const TSwitchArgs& switches,
+                   const std::vector<std::string>& inputs) {
+    mv::TProject project;
+    for (const std::string& file : ExpandInputs(inputs))
+        project.Entries.push_back(AbsolutePath(file));
+    // An empty folder text stays empty: the program folder at run time.
+    project.OutputFolder = switches.Output.empty() ? std::string() : AbsolutePath(switches.Output);
+    project.Options = switches.Options;
+    mv::WriteProjectFile(path, project);
+    std::cout << "Projekt " << path << " gespeichert: " << project.Entries.size() << " Dateien\n";
 }
 
 } // namespace
@@ -259,50 +325,101 @@ int main(int argc, char** argv) {
     SetGermanLabels(app);
     app.require_subcommand(1);
     app.footer("\"metrovane BEFEHL --help\" zeigt die Optionen eines Befehls.");
+    const std::string exitStatus =
+        "Exit-Status: 0 alle Dateien umgewandelt, 1 eine Datei fehlgeschlagen, 2 falscher Aufruf.";
+    auto command = [](CLI::App& parent, const std::string& name, const std::string& description) {
+        CLI::App* cmd = parent.add_subcommand(name, description);
+        cmd->group("Befehle");
+        cmd->get_help_ptr()->group("Optionen");
+        return cmd;
+    };
 
-    TConvertArgs convert;
-    convert.Output = CurrentFolder();
-    CLI::App* convertCmd = app.add_subcommand(
-        "convert",
-        "Metadateien in DXF-Dateien umwandeln; ein Ordner steht für seine *.emf- und *.wmf-Dateien, "
-        "nach Namen sortiert. Ein vergebener Name wird nummeriert (NAME0.dxf, NAME1.dxf, ...), "
-        "keine vorhandene Datei wird überschrieben.");
-    convertCmd->group("Befehle");
-    convertCmd->get_help_ptr()->group("Optionen");
-    AddConversionOptions(*convertCmd, convert);
-    AddRunOptions(*convertCmd, convert);
-    convertCmd->add_option("EINGABE", convert.Inputs, "Metadateien (.emf, .wmf) oder Ordner")
+    TSwitchArgs convertSwitches;
+    TRunArgs convertRun;
+    std::vector<std::string> convertInputs;
+    convertSwitches.Output = CurrentFolder();
+    CLI::App* convertCmd =
+        command(app, "convert",
+                "Metadateien in DXF-Dateien umwandeln; ein Ordner steht für seine *.emf- und *.wmf-Dateien, "
+                "nach Namen sortiert. Ein vergebener Name wird nummeriert (NAME0.dxf, NAME1.dxf, ...), "
+                "keine vorhandene Datei wird überschrieben.");
+    AddSwitchOptions(*convertCmd, convertSwitches, true);
+    AddRunOptions(*convertCmd, convertRun);
+    convertCmd->add_option("EINGABE", convertInputs, "Metadateien (.emf, .wmf) oder Ordner")
         ->required()
         ->type_name("");
-    convertCmd->footer(
-        "Exit-Status: 0 alle Dateien umgewandelt, 1 eine Datei fehlgeschlagen, 2 falscher Aufruf.");
+    convertCmd->footer(exitStatus);
+
+    TRunArgs runRun;
+    std::string runProject;
+    CLI::App* runCmd = command(app, "run",
+                               "Eine gespeicherte Projektdatei (.mvn) umwandeln, mit ihrem Ausgabeordner und "
+                               "ihren Schaltern.");
+    AddRunOptions(*runCmd, runRun);
+    runCmd->add_option("PROJEKT", runProject, "Projektdatei")->required()->type_name("");
+    runCmd->footer(exitStatus);
+
+    CLI::App* projectCmd = command(app, "project", "Projektdateien (.mvn) zeigen und anlegen.");
+    projectCmd->require_subcommand(1);
+    std::string showProject;
+    CLI::App* showCmd =
+        command(*projectCmd, "show", "Dateien, Ausgabeordner und Schalter einer Projektdatei zeigen.");
+    showCmd->add_option("PROJEKT", showProject, "Projektdatei")->required()->type_name("");
+
+    std::string createProject;
+    TSwitchArgs createSwitches;
+    std::vector<std::string> createInputs;
+    createSwitches.Output = CurrentFolder();
+    CLI::App* createCmd = command(
+        *projectCmd, "create",
+        "Eine Projektdatei schreiben (eine vorhandene wird ersetzt); Pfade werden absolut gespeichert, "
+        "ein Ordner steht für seine *.emf- und *.wmf-Dateien.");
+    AddSwitchOptions(*createCmd, createSwitches, false);
+    createCmd->add_option("PROJEKT", createProject, "Projektdatei")->required()->type_name("");
+    createCmd->add_option("EINGABE", createInputs, "Metadateien (.emf, .wmf) oder Ordner")
+        ->required()
+        ->type_name("");
 
     try {
         app.parse(argc, argv);
     } catch (const CLI::Success& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
-        std::cerr << "metrovane: " << GermanParseError(e, argc > 1 ? argv[1] : "") << "\n"
+        std::cerr << "metrovane: " << GermanParseError(e, std::vector<std::string>(argv + 1, argv + argc))
+                  << "\n"
                   << "\"metrovane --help\" zeigt die möglichen Angaben.\n";
         return ExitUsage;
     }
 
     try {
         if (convertCmd->parsed()) {
-            const unsigned jobs = ParseJobs(convert.Jobs);
-            convert.TakeUnitSwitch(*convertCmd);
-            std::vector<std::string> files;
-            try {
-                files = ExpandInputs(convert.Inputs);
-            } catch (const std::exception& e) {
-                std::cerr << "metrovane: " << e.what() << '\n';
-                return ExitFailed;
-            }
-            return RunBatch(files, convert.Output, convert.Options, jobs, convert.KeepGoing);
+            const unsigned jobs = ParseJobs(convertRun.Jobs);
+            convertSwitches.TakeUnitSwitch(*convertCmd);
+            const std::vector<std::string> files = ExpandInputs(convertInputs);
+            return RunBatch(files, convertSwitches.Output, convertSwitches.Options, jobs,
+                            convertRun.KeepGoing);
+        }
+        if (runCmd->parsed()) {
+            const unsigned jobs = ParseJobs(runRun.Jobs);
+            const mv::TProject project = mv::ReadProjectFile(runProject);
+            return RunBatch(project.Entries, project.OutputFolder, project.Options, jobs, runRun.KeepGoing);
+        }
+        if (showCmd->parsed()) {
+            ShowProject(showProject);
+            return ExitOk;
+        }
+        if (createCmd->parsed()) {
+            createSwitches.TakeUnitSwitch(*createCmd);
+            CreateProject(createProject, createSwitches, createInputs);
+            return ExitOk;
         }
     } catch (const TUsageError& e) {
         std::cerr << "metrovane: " << e.Message << "\n\"metrovane --help\" zeigt die möglichen Angaben.\n";
         return ExitUsage;
+    } catch (const std::exception& e) {
+        // A project file that cannot be read or written, a folder that cannot be listed.
+        std::cerr << "metrovane: " << e.what() << '\n';
+        return ExitFailed;
     }
     return ExitUsage;
 }

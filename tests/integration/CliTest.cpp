@@ -2,6 +2,8 @@
 // on stdout, errors on stderr, folder inputs, parallel runs, and its output
 // opened by an independent DXF reader.
 
+#include "app/ProjectFile.h"
+
 #include "EmfBuilder.h"
 #include "TestUtil.h"
 
@@ -223,6 +225,92 @@ TEST(Cli, ParallelRunIsIdenticalToTheSerialOne) {
     TTempDir single;
     ASSERT_EQ(RunCli({"convert", "-o", single.Path().string(), (work / "b/plan.emf")}, work.Path()).Code, 0);
     EXPECT_EQ(test::ReadText(single / "plan.dxf"), second);
+}
+
+TEST(CliProject, CreateShowAndRun) {
+    TTempDir work;
+    fs::create_directories(work.Path() / "bilder");
+    test::WriteBytes(work / "bilder/b.emf", Emf(1));
+    test::WriteBytes(work / "bilder/a.emf", Emf(2));
+    test::WriteBytes(work / "c.emf", Emf(3));
+    TRun create = RunCli(
+        {"project", "create", "p.mvn", "--r14", "--no-mm", "--black250", "-o", "./aus", "bilder", "c.emf"},
+        work.Path());
+    ASSERT_EQ(create.Code, 0) << create.Err;
+
+    // Paths are stored absolute so that the project runs from anywhere.
+    const std::string root = work.Path().string();
+    mv::TProject expected;
+    expected.Entries = {root + "/bilder/a.emf", root + "/bilder/b.emf", root + "/c.emf"};
+    expected.OutputFolder = root + "/aus";
+    expected.Options.R14 = true;
+    expected.Options.Use01MM = false;
+    expected.Options.AlternativeBlack = true;
+    EXPECT_EQ(test::ReadText(work / "p.mvn"), mv::EncodeProject(expected));
+
+    TRun show = RunCli({"project", "show", "p.mvn"}, work.Path());
+    EXPECT_EQ(show.Code, 0) << show.Err;
+    EXPECT_EQ(Lines(show.Out), (std::vector<std::string>{
+                                   "Projekt: p.mvn", "Dateien: 3", "  " + expected.Entries[0],
+                                   "  " + expected.Entries[1], "  " + expected.Entries[2],
+                                   "Ausgabeordner: " + root + "/aus", "AutoCAD DXF Version R14: ja",
+                                   "Weiß umsetzen: nein", "Metafile speichert Größe in Millimetern: nein",
+                                   "Alternativer Palettenindex für Schwarz (in #250): ja"}));
+
+    TTempDir elsewhere;
+    TRun run = RunCli({"run", (work / "p.mvn"), "-j", "2"}, elsewhere.Path());
+    EXPECT_EQ(run.Code, 0) << run.Err;
+    EXPECT_EQ(Lines(run.Out), (std::vector<std::string>{"Konvertiere " + expected.Entries[0] + "...",
+                                                        "Konvertiere " + expected.Entries[1] + "...",
+                                                        "Konvertiere " + expected.Entries[2] + "...",
+                                                        "3 Dateien konvertiert..."}));
+    EXPECT_EQ(Listing(work.Path() / "aus"), (std::vector<std::string>{"a.dxf", "b.dxf", "c.dxf"}));
+    const std::string dxf = test::ReadText(work / "aus/c.dxf");
+    EXPECT_NE(dxf.find("\r\nAC1014\r\n"), std::string::npos);
+    EXPECT_NE(dxf.find("\r\n 10\r\n2000\r\n"), std::string::npos); // no division by 100
+}
+
+TEST(CliProject, BareNamesLieBesideTheProjectAndBadFilesFail) {
+    TTempDir work, elsewhere;
+    fs::create_directories(work.Path() / "proj");
+    test::WriteBytes(work / "proj/plan.emf", Emf());
+    mv::TProject project;
+    project.Entries = {"plan.emf"};
+    project.OutputFolder = work / "aus";
+    const std::string bytes = mv::EncodeProject(project);
+    test::WriteBytes(work / "proj/x.mvn", std::vector<unsigned char>(bytes.begin(), bytes.end()));
+    TRun run = RunCli({"run", (work / "proj/x.mvn")}, elsewhere.Path());
+    EXPECT_EQ(run.Code, 0) << run.Err;
+    EXPECT_EQ(Lines(run.Out).front(), "Konvertiere " + (work / "proj/plan.emf") + "...");
+    EXPECT_TRUE(fs::exists(work.Path() / "aus/plan.dxf"));
+
+    // Cut short inside the output folder text.
+    test::WriteBytes(work / "kurz.mvn", std::vector<unsigned char>(bytes.begin(), bytes.end() - 6));
+    test::WriteBytes(work / "falsch.mvn", {'t', 'a', 'r', 'v', 'o', 'l', 'd'});
+    const std::vector<std::pair<std::vector<std::string>, std::string>> failing{
+        {{"run", "kurz.mvn"}, "Versuch hinter dem Dateiende zu lesen"},
+        {{"project", "show", "falsch.mvn"}, "Dies ist keine gültige MVN Projekt Datei"},
+        {{"run", "fehlt.mvn"}, "MVN Projekt Datei öffnen: Konnte folgende Datei nicht öffnen: fehlt.mvn !"},
+        {{"project", "create", "nirgends/x.mvn", "a.emf"},
+         "MVN Projekt Datei speichern: Konnte die folgende Datei nicht erstellen: x.mvn !"},
+    };
+    for (const auto& [args, message] : failing) {
+        TRun bad = RunCli(args, work.Path());
+        EXPECT_EQ(bad.Code, 1) << args[1];
+        EXPECT_EQ(bad.Out, "") << args[1];
+        EXPECT_NE(bad.Err.find(message), std::string::npos) << bad.Err;
+    }
+    for (const std::vector<std::string>& usage :
+         std::vector<std::vector<std::string>>{{"project"},
+                                               {"project", "zeigen", "x.mvn"},
+                                               {"run"},
+                                               {"project", "create", "x.mvn"},
+                                               {"project", "create", "x.mvn", "--pen-ratio", "2", "a.emf"}}) {
+        TRun bad = RunCli(usage, work.Path());
+        EXPECT_EQ(bad.Code, 2) << bad.Err;
+        EXPECT_NE(bad.Err.find("metrovane --help"), std::string::npos) << bad.Err;
+    }
+    EXPECT_FALSE(fs::exists(work.Path() / "x.mvn"));
 }
 
 TEST(Cli, OutputPassesTheAuditOfAnIndependentReader) {
