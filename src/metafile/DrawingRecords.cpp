@@ -17,6 +17,14 @@ namespace {
 
 constexpr long double Pi = std::numbers::pi_v<long double>;
 
+// Little-endian fields of a range that has been checked against the record.
+std::int32_t Le32(const std::uint8_t* p) {
+    return static_cast<std::int32_t>(p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24);
+}
+std::int16_t Le16(const std::uint8_t* p) {
+    return static_cast<std::int16_t>(p[0] | p[1] << 8);
+}
+
 std::int32_t CheckedInt32(std::int64_t v) {
     if (v < INT32_MIN || v > INT32_MAX) throw ERangeError();
     return static_cast<std::int32_t>(v);
@@ -44,8 +52,9 @@ bool TmvMetafile::OutlineNeeded() {
 
 // ---------------------------------------------------------------- point lists
 
-void TmvMetafile::PolyRecord(const TRecordReader& r, bool points16, bool closed, bool movesPosition,
-                             bool bezier) {
+void TmvMetafile::PolyRecord(std::span<const std::uint8_t> bytes, bool points16, bool closed,
+                             bool movesPosition, bool bezier) {
+    const TRecordReader r(bytes);
     ApplyPen();
     // Bounds (8..23), point count, then the points.
     const std::uint32_t count = r.U32(24);
@@ -54,11 +63,15 @@ void TmvMetafile::PolyRecord(const TRecordReader& r, bool points16, bool closed,
     TdxfPointList list;
     list.reserve(count);
     TIntPoint last;
+    const std::uint8_t* p = bytes.data() + at;
     for (std::uint32_t i = 0; i < count; ++i) {
-        if (points16)
-            last = TransformPoint(r.I16(at + 4 * std::size_t{i}), r.I16(at + 4 * std::size_t{i} + 2));
-        else
-            last = ReadPoint(r, at + 8 * std::size_t{i});
+        if (points16) {
+            last = TransformPoint(Le16(p), Le16(p + 2));
+            p += 4;
+        } else {
+            last = TransformPoint(Le32(p), Le32(p + 4));
+            p += 8;
+        }
         list.push_back(OutputPoint(last));
     }
     Data.Points.push_back(std::move(list));
@@ -77,15 +90,17 @@ void TmvMetafile::PolyRecord(const TRecordReader& r, bool points16, bool closed,
         Exporter.AddPolyline(Data, 0);
 }
 
-void TmvMetafile::PolyPolyRecord(const TRecordReader& r, bool closed) {
+void TmvMetafile::PolyPolyRecord(std::span<const std::uint8_t> bytes, bool closed) {
+    const TRecordReader r(bytes);
     ApplyPen();
     // Bounds (8..23), nPolys, total point count, the counts, then 16-bit points.
     const std::uint32_t nPolys = r.U32(24);
     const std::uint32_t total = r.U32(28);
     r.Require(32, nPolys, 4);
+    const std::uint8_t* counts = bytes.data() + 32;
     std::uint64_t sum = 0;
     for (std::uint32_t k = 0; k < nPolys; ++k)
-        sum += r.U32(32 + 4 * std::size_t{k});
+        sum += static_cast<std::uint32_t>(Le32(counts + 4 * std::size_t{k}));
     const std::size_t pointsAt = 32 + 4 * std::size_t{nPolys};
     if (sum > total) throw EInvalidMetafile();
     r.Require(pointsAt, sum, 4);
@@ -93,13 +108,13 @@ void TmvMetafile::PolyPolyRecord(const TRecordReader& r, bool closed) {
     Data.Count = static_cast<std::uint16_t>(nPolys);
     Data.Flags = closed ? 1 : 0;
     Data.Points.resize(nPolys);
-    std::size_t at = pointsAt;
+    const std::uint8_t* p = bytes.data() + pointsAt;
     for (std::uint32_t k = 0; k < nPolys; ++k) {
-        const std::uint32_t n = r.U32(32 + 4 * std::size_t{k});
+        const auto n = static_cast<std::uint32_t>(Le32(counts + 4 * std::size_t{k}));
         TdxfPointList& list = Data.Points[k];
         list.reserve(n);
-        for (std::uint32_t i = 0; i < n; ++i, at += 4)
-            list.push_back(OutputPoint(TransformPoint(r.I16(at), r.I16(at + 2))));
+        for (std::uint32_t i = 0; i < n; ++i, p += 4)
+            list.push_back(OutputPoint(TransformPoint(Le16(p), Le16(p + 2))));
     }
     if (closed) {
         Fill(0);

@@ -11,52 +11,117 @@ TmvMetafile::TmvMetafile(TmvDXFExport& exporter)
 TmvMetafile::~TmvMetafile() = default;
 
 void TmvMetafile::Play(const TEnhMetafile& metafile) {
-    for (const TEmrRecord& record : metafile.Records()) PlayRecord(record);
+    for (const TEmrRecord& record : metafile.Records())
+        PlayRecord(record);
 }
 
 void TmvMetafile::PlayRecord(const TEmrRecord& record) {
     Data = TdxfExportData{};
     const TRecordReader r(record.Bytes);
     switch (record.Type) {
-    case emr::POLYBEZIER: PolyRecord(r, false, false, false, true); break;
-    case emr::POLYGON: PolyRecord(r, false, true, false, false); break;
-    case emr::POLYLINE: PolyRecord(r, false, false, false, false); break;
-    case emr::POLYBEZIERTO: PolyRecord(r, false, false, true, true); break;
-    case emr::POLYLINETO: PolyRecord(r, false, false, true, false); break;
-    case emr::SETWINDOWORGEX: SetWindowOrg(r); break;
-    case emr::SETPIXELV: SetPixel(r); break;
-    case emr::SETTEXTALIGN: SetTextAlign(r); break;
-    case emr::SETTEXTCOLOR: SetTextColor(r); break;
-    case emr::MOVETOEX: MoveTo(r); break;
-    case emr::SAVEDC: SaveDC(); break;
-    case emr::RESTOREDC: RestoreDC(); break;
-    case emr::SETWORLDTRANSFORM: SetWorldTransform(r); break;
-    case emr::MODIFYWORLDTRANSFORM: ModifyWorldTransform(r); break;
-    case emr::SELECTOBJECT: SelectObject(r); break;
+    case emr::POLYBEZIER:
+        PolyRecord(record.Bytes, false, false, false, true);
+        break;
+    case emr::POLYGON:
+        PolyRecord(record.Bytes, false, true, false, false);
+        break;
+    case emr::POLYLINE:
+        PolyRecord(record.Bytes, false, false, false, false);
+        break;
+    case emr::POLYBEZIERTO:
+        PolyRecord(record.Bytes, false, false, true, true);
+        break;
+    case emr::POLYLINETO:
+        PolyRecord(record.Bytes, false, false, true, false);
+        break;
+    case emr::SETWINDOWORGEX:
+        SetWindowOrg(r);
+        break;
+    case emr::SETPIXELV:
+        SetPixel(r);
+        break;
+    case emr::SETTEXTALIGN:
+        SetTextAlign(r);
+        break;
+    case emr::SETTEXTCOLOR:
+        SetTextColor(r);
+        break;
+    case emr::MOVETOEX:
+        MoveTo(r);
+        break;
+    case emr::SAVEDC:
+        SaveDC();
+        break;
+    case emr::RESTOREDC:
+        RestoreDC();
+        break;
+    case emr::SETWORLDTRANSFORM:
+        SetWorldTransform(r);
+        break;
+    case emr::MODIFYWORLDTRANSFORM:
+        ModifyWorldTransform(r);
+        break;
+    case emr::SELECTOBJECT:
+        SelectObject(r);
+        break;
     case emr::CREATEPEN:
     case emr::CREATEBRUSHINDIRECT:
     case emr::EXTCREATEFONTINDIRECTW:
-    case emr::EXTCREATEPEN: CreateObject(r, record.Type); break;
-    case emr::DELETEOBJECT: DeleteObject(r); break;
-    case emr::ANGLEARC: AngleArc(r); break;
-    case emr::ELLIPSE: Ellipse(r); break;
-    case emr::RECTANGLE: Rectangle(r); break;
-    case emr::ROUNDRECT: RoundRect(r); break;
+    case emr::EXTCREATEPEN:
+        CreateObject(r, record.Type);
+        break;
+    case emr::DELETEOBJECT:
+        DeleteObject(r);
+        break;
+    case emr::ANGLEARC:
+        AngleArc(r);
+        break;
+    case emr::ELLIPSE:
+        Ellipse(r);
+        break;
+    case emr::RECTANGLE:
+        Rectangle(r);
+        break;
+    case emr::ROUNDRECT:
+        RoundRect(r);
+        break;
     case emr::ARC:
     case emr::CHORD:
     case emr::PIE:
-    case emr::ARCTO: ArcRecord(r); break;
-    case emr::LINETO: LineTo(r); break;
-    case emr::EXTSELECTCLIPRGN: break;
-    case emr::EXTTEXTOUTW: ExtTextOut(r); break;
-    case emr::POLYBEZIER16: PolyRecord(r, true, false, false, true); break;
-    case emr::POLYGON16: PolyRecord(r, true, true, false, false); break;
-    case emr::POLYLINE16: PolyRecord(r, true, false, false, false); break;
-    case emr::POLYBEZIERTO16: PolyRecord(r, true, false, true, true); break;
-    case emr::POLYLINETO16: PolyRecord(r, true, false, true, false); break;
-    case emr::POLYPOLYLINE16: PolyPolyRecord(r, false); break;
-    case emr::POLYPOLYGON16: PolyPolyRecord(r, true); break;
-    default: break; // every other record is passed over
+    case emr::ARCTO:
+        ArcRecord(r);
+        break;
+    case emr::LINETO:
+        LineTo(r);
+        break;
+    case emr::EXTSELECTCLIPRGN:
+        break;
+    case emr::EXTTEXTOUTW:
+        ExtTextOut(r);
+        break;
+    case emr::POLYBEZIER16:
+        PolyRecord(record.Bytes, true, false, false, true);
+        break;
+    case emr::POLYGON16:
+        PolyRecord(record.Bytes, true, true, false, false);
+        break;
+    case emr::POLYLINE16:
+        PolyRecord(record.Bytes, true, false, false, false);
+        break;
+    case emr::POLYBEZIERTO16:
+        PolyRecord(record.Bytes, true, false, true, true);
+        break;
+    case emr::POLYLINETO16:
+        PolyRecord(record.Bytes, true, false, true, false);
+        break;
+    case emr::POLYPOLYLINE16:
+        PolyPolyRecord(record.Bytes, false);
+        break;
+    case emr::POLYPOLYGON16:
+        PolyPolyRecord(record.Bytes, true);
+        break;
+    default:
+        break; // every other record is passed over
     }
 }
 

@@ -124,8 +124,10 @@ private:
     void SetTextColor(const TRecordReader& r);
 
     // Drawing records.
-    void PolyRecord(const TRecordReader& r, bool points16, bool closed, bool movesPosition, bool bezier);
-    void PolyPolyRecord(const TRecordReader& r, bool closed);
+    // The point records read their points straight from the bytes once the counts are checked.
+    void PolyRecord(std::span<const std::uint8_t> bytes, bool points16, bool closed, bool movesPosition,
+                    bool bezier);
+    void PolyPolyRecord(std::span<const std::uint8_t> bytes, bool closed);
     void LineTo(const TRecordReader& r);
     void SetPixel(const TRecordReader& r);
     void Rectangle(const TRecordReader& r);

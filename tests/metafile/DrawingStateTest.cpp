@@ -2,9 +2,11 @@
 // stock objects, pens and line types.
 #include "InterpretFixture.h"
 #include "dxf/Layers.h"
+#include "dxf/Rounding.h"
 #include "platform/Errors.h"
 
 #include <cmath>
+#include <limits>
 
 using namespace mv;
 using namespace mv::test;
@@ -321,4 +323,29 @@ TEST_F(InterpretTest, LineTypesComeAgainInTheNextDrawing) {
         TEnhMetafile::FromEmfBytes(TEmfBuilder().Poly(emr::POLYLINE, {{0, 0}}).Build()));
     EXPECT_EQ(CountOf(LineTypeText(Exporter), "_DASH\n"), 1);
     EXPECT_EQ(Exporter.Figures.size(), 2u); // the pen of the first file still draws
+}
+
+TEST_F(InterpretTest, TransformRoundingAgreesWithTheRangeCheckedRounding) {
+    DataAfter(emr::EOF_);
+    TmvMetafile& m = Interp();
+    const float factors[] = {0.5f, 0.25f, 1.5f, -0.5f, 0.1f, 3.75f};
+    for (float f : factors) {
+        m.XForm = TXForm{f, 0, 0, f, 0.5f, -0.5f};
+        for (std::int32_t v = -2000; v <= 2000; ++v) {
+            const TIntPoint p = m.TransformPoint(v, v);
+            ASSERT_EQ(p.x, RoundToInt32(static_cast<long double>(v) * f + 0.5L)) << f << " " << v;
+            ASSERT_EQ(p.y, RoundToInt32(static_cast<long double>(v) * f - 0.5L)) << f << " " << v;
+        }
+    }
+    m.XForm = IdentityXForm;
+    EXPECT_EQ(m.TransformPoint(INT32_MAX, INT32_MIN), (TIntPoint{INT32_MAX, INT32_MIN}));
+    m.XForm = TXForm{1, 0, 0, 1, 0.5f, -0.5f}; // 2147483647.5 rounds to 2^31: out of range
+    EXPECT_THROW(m.TransformPoint(INT32_MAX, 0), ERangeError);
+    EXPECT_EQ(m.TransformPoint(0, INT32_MIN).y, INT32_MIN); // -2147483648.5 rounds to the even -2^31
+    m.XForm = TXForm{std::numeric_limits<float>::quiet_NaN(), 0, 0, 1, 0, 0};
+    EXPECT_THROW(m.TransformPoint(1, 0), ERangeError);
+    m.XForm = TXForm{std::numeric_limits<float>::infinity(), 0, 0, 1, 0, 0};
+    EXPECT_THROW(m.TransformPoint(1, 0), ERangeError);
+    m.XForm = TXForm{1e30f, 0, 0, 1, 0, 0};
+    EXPECT_THROW(m.TransformPoint(-1, 0), ERangeError);
 }
