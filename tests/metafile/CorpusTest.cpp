@@ -1,5 +1,6 @@
-// Real enhanced metafiles: every one converts or is refused with a message of
-// the system's own, and every DXF written passes the independent reader's audit.
+// Real enhanced metafiles and the examples: every one converts or is refused
+// with a message of the system's own, and every DXF written passes the
+// independent reader's audit.
 #include "TestUtil.h"
 #include "dxf/DXFExport.h"
 #include "platform/Errors.h"
@@ -13,14 +14,40 @@
 using namespace mv;
 namespace fs = std::filesystem;
 
+namespace {
+
+std::vector<fs::path> FilesUnder(const fs::path& dir, const std::string& extension = "") {
+    std::vector<fs::path> files;
+    for (const auto& entry : fs::recursive_directory_iterator(dir))
+        if (entry.is_regular_file() && (extension.empty() || entry.path().extension() == extension))
+            files.push_back(entry.path());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+} // namespace
+
+TEST(Examples, EveryExampleMetafileConvertsAndPassesTheAudit) {
+    const std::vector<fs::path> inputs = FilesUnder(fs::path(MV_SOURCE_DIR) / "examples", ".emf");
+    ASSERT_FALSE(inputs.empty());
+    const test::TTempDir out;
+    std::vector<std::string> written;
+    for (const fs::path& in : inputs) {
+        TmvDXFExport exporter;
+        exporter.LoadFromFile(in.string());
+        EXPECT_GT(exporter.Figures.size(), 10u) << in;
+        written.push_back(out / (in.stem().string() + ".dxf"));
+        exporter.SaveToFile(written.back());
+    }
+    std::string report;
+    EXPECT_EQ(test::RunEzdxfAudit(written, &report), 0) << report;
+}
+
 TEST(Corpus, EveryEnhancedMetafileConvertsOrIsRefusedClearly) {
     const fs::path dir = fs::path(MV_CORPUS_DIR) / "emf";
     if (!fs::is_directory(dir)) GTEST_SKIP() << "no metafile corpus at " << dir;
 
-    std::vector<fs::path> inputs;
-    for (const auto& entry : fs::recursive_directory_iterator(dir))
-        if (entry.is_regular_file()) inputs.push_back(entry.path());
-    std::sort(inputs.begin(), inputs.end());
+    const std::vector<fs::path> inputs = FilesUnder(dir);
     ASSERT_FALSE(inputs.empty());
 
     const test::TTempDir out;
