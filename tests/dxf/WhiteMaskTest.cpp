@@ -1,8 +1,11 @@
 #include "dxf/WhiteMask.h"
+#include "EmfBuilder.h"
 #include "dxf/DXFExport.h"
 #include "dxf/Figures.h"
 #include "dxf/WhiteMaskIndex.h"
+#include "metafile/EnhMetafile.h"
 #include "platform/Errors.h"
+#include "platform/TextMeasure.h"
 
 #include <gtest/gtest.h>
 
@@ -366,6 +369,80 @@ TEST(WhiteMaskSave, ParseWhiteDecidesWhetherTheFillIsWrittenOrMasks) {
     EXPECT_EQ(count(masked, "  0\r\nHATCH\r\n"), 0u);
     EXPECT_EQ(count(masked, "  0\r\nLINE\r\n"), 2u);
     EXPECT_EQ(masked.find(" 62\r\n255\r\n"), std::string::npos);
+}
+
+// ---------------------------------------------------------------- from metafile records
+
+// Ten drawing units per character, whatever the font.
+class TTenPerChar : public ITextMeasure {
+public:
+    double TextWidth(std::string_view, std::int32_t, std::string_view text) override {
+        return 10.0 * static_cast<double>(text.size());
+    }
+};
+
+class WhiteMaskFromRecords : public ::testing::Test {
+protected:
+    static constexpr std::uint32_t BlackPen = 0x80000007, NullPen = 0x80000008;
+
+    // Plays the records with white masking on; returns the written file.
+    std::string Convert() {
+        Ex.SetTextMeasure(&Measure);
+        Ex.SetParseWhite(true);
+        Ex.LoadFromMetafile(TEnhMetafile::FromEmfBytes(B.Build()));
+        return Ex.SaveToString();
+    }
+
+    TTenPerChar Measure;
+    TmvDXFExport Ex;
+    test::TEmfBuilder B;
+};
+
+TEST_F(WhiteMaskFromRecords, WhiteFilledRectangleHidesTheLineUnderIt) {
+    B.SelectObject(BlackPen).MoveTo(0, 50).LineTo(200, 50);
+    B.CreateBrush(1, 0 /* solid */, 0xFFFFFF)
+        .SelectObject(1)
+        .SelectObject(NullPen)
+        .Rectangle(50, 0, 150, 100);
+    const std::string file = Convert();
+    // The y axis turns upward: the line lies at y = -50, the mask spans -100 .. 0.
+    ASSERT_EQ(Ex.Figures.size(), 2u);
+    const auto& right = Ex.Figures[0]->Data;
+    const auto& left = Ex.Figures[1]->Data;
+    EXPECT_EQ(right.Point1, (TdxfPoint{150, -50, 0}));
+    EXPECT_EQ(right.Point2, (TdxfPoint{200, -50, 0}));
+    EXPECT_EQ(left.Point1, (TdxfPoint{0, -50, 0}));
+    EXPECT_EQ(left.Point2, (TdxfPoint{50, -50, 0}));
+    EXPECT_EQ(file.find("  0\r\nHATCH\r\n"), std::string::npos);
+}
+
+TEST_F(WhiteMaskFromRecords, OutlineDrawnAfterTheFillStaysAndAGreyFillHidesNothing) {
+    B.SelectObject(BlackPen).MoveTo(0, 50).LineTo(200, 50);
+    B.CreateBrush(1, 0, 0xC0C0C0).SelectObject(1).Rectangle(50, 0, 150, 100);
+    B.CreateBrush(2, 0, 0xFFFFFF).SelectObject(2).Rectangle(120, 0, 180, 100);
+    Convert();
+    // The line loses its middle; the grey hatch stays; the grey outline
+    // becomes four lines (its right edge lies inside the mask but on its
+    // border, so it stays whole). The white fill goes, its black outline,
+    // added after it, stays.
+    std::vector<TFigureKind> kinds;
+    for (const auto& f : Ex.Figures)
+        kinds.push_back(f->Kind());
+    EXPECT_EQ(kinds, (std::vector<TFigureKind>{K::Line, K::Line, K::Hatch, K::Line, K::Line, K::Line, K::Line,
+                                               K::Rectangle}));
+}
+
+TEST_F(WhiteMaskFromRecords, TextUnderAWhiteFillKeepsItsOuterCharacters) {
+    B.CreateFont(1, u"Arial", -20).SelectObject(1).TextOut(0, 200, u"ABCDEFGHIJ");
+    B.CreateBrush(2, 0, 0xFFFFFF).SelectObject(2).SelectObject(NullPen).Rectangle(40, 150, 60, 250);
+    Convert();
+    // Width 100 from x = 0; the mask spans x 40 .. 60. The plain part
+    // "ABCDEFGHIJ}" has 11 characters: round(4.4) = 4 on each side.
+    ASSERT_EQ(Ex.Figures.size(), 2u);
+    EXPECT_EQ(Ex.Figures[0]->Data.Text, "{\\fArial|i0|b0;HIJ}");
+    EXPECT_FLOAT_EQ(Ex.Figures[0]->Data.Point1.x, 60);
+    EXPECT_EQ(Ex.Figures[1]->Data.Text, "{\\fArial|i0|b0;ABCD");
+    EXPECT_FLOAT_EQ(Ex.Figures[1]->Data.TextWidth, 100.0f * 4 / 11);
 }
 
 // ---------------------------------------------------------------- the box that skips figures
