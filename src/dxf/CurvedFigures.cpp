@@ -1,10 +1,13 @@
 #include "dxf/DXFExport.h"
+#include "dxf/EntityGroups.h"
 #include "dxf/Figures.h"
+#include "dxf/RealFormat.h"
 #include "dxf/Rounding.h"
 
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <string>
 
 namespace mv {
 
@@ -19,8 +22,9 @@ constexpr long double kFullEllipseTolerance = 1e-6L;
 // Full ellipses carry the parameters 0 and 2 pi explicitly: readers that
 // miss groups 41 and 42 leave them undefined and draw a random partial arc.
 void AddFullEllipseParameters(TmvDXFExport& exporter) {
-    exporter.AddFloat(41, 0);
-    exporter.AddFloat(42, kTwoPi);
+    static const std::string twoPi = FormatReal(kTwoPi);
+    AddFixedGroup(exporter, " 41", "0");
+    AddFormattedReal(exporter, 42, twoPi);
 }
 
 // CIRCLE or the head of an ARC: centre and scaled radius.
@@ -29,7 +33,7 @@ void AddCircleGroups(TmvDXFExport& exporter, const TdxfFigureFields& d, std::str
     exporter.AddColor(d);
     exporter.AddLineTypeAndWeight(d);
     exporter.AddPoint(10, d.Point1);
-    exporter.AddFloat(40, exporter.ScaleValue(d.Radius));
+    AddReal(exporter, 40, exporter.ScaleValue(d.Radius));
 }
 
 // ELLIPSE up to its ratio; the axis vector is written like a point, so it
@@ -40,7 +44,7 @@ void AddEllipseGroups(TmvDXFExport& exporter, const TdxfFigureFields& d) {
     exporter.AddLineTypeAndWeight(d);
     exporter.AddPoint(10, d.Point1);
     exporter.AddPoint(11, d.Point2);
-    exporter.AddFloat(40, d.Radius);
+    AddReal(exporter, 40, d.Radius);
 }
 
 // Number of points for a curve of the given sweep in radians: 16 per half
@@ -119,29 +123,34 @@ void TmvExpDXFPolyBezier::Export(TmvDXFExport& exporter) const {
     exporter.AddEntityHeader("SPLINE", "AcDbSpline");
     exporter.AddColor(Data);
     exporter.AddLineTypeAndWeight(Data);
-    exporter.AddPoint3D(210, TdxfPoint{0, 0, 1});
-    exporter.AddInt(70, 8);
-    exporter.AddInt(71, 3);
+    AddOrigin(exporter, 210); // the normal (0, 0, 1)
+    AddFixedGroup(exporter, "230", "1");
+    AddFixedGroup(exporter, " 70", "8");
+    AddFixedGroup(exporter, " 71", "3");
     exporter.AddInt(72, m + 4);
     exporter.AddInt(73, m);
-    exporter.AddInt(74, 0);
-    exporter.AddFloat(42, 1e-7L);
-    exporter.AddFloat(43, 1e-7L);
+    AddFixedGroup(exporter, " 74", "0");
+    static const std::string tolerance = FormatReal(1e-7L);
+    AddFormattedReal(exporter, 42, tolerance);
+    AddFormattedReal(exporter, 43, tolerance);
     // Every knot has multiplicity 4, so each segment stays its own Bezier
     // between shared end points; the step is summed in single precision.
     const float step = 1.0f / static_cast<float>(m);
     float t = 0;
+    std::string knot;
     for (std::size_t j = 0; j < k; ++j) {
+        knot.clear();
+        AppendReal(knot, t);
         for (int r = 0; r < 4; ++r)
-            exporter.AddFloat(40, t);
+            AddFormattedReal(exporter, 40, knot);
         t += step;
     }
     for (int r = 0; r < 4; ++r)
-        exporter.AddFloat(40, 1);
+        AddFixedGroup(exporter, " 40", "1");
     for (std::size_t i = 0; i < n; ++i) {
-        exporter.AddPoint3D(10, Vertices[i]);
+        AddPointWithZ(exporter, 10, Vertices[i]);
         // Inner joints end one segment and start the next.
-        if (i % 3 == 0 && i != 0 && i != n - 1) exporter.AddPoint3D(10, Vertices[i]);
+        if (i % 3 == 0 && i != 0 && i != n - 1) AddPointWithZ(exporter, 10, Vertices[i]);
     }
 }
 
@@ -177,15 +186,15 @@ void TmvExpDXFArc::Export(TmvDXFExport& exporter) const {
     if (ArcKind == 0) {
         AddCircleGroups(exporter, Data, "ARC");
         exporter.AddString(100, "AcDbArc");
-        exporter.AddFloat(50, Data.StartAngle);
-        exporter.AddFloat(51, Data.EndAngle);
+        AddReal(exporter, 50, Data.StartAngle);
+        AddReal(exporter, 51, Data.EndAngle);
     } else if (ArcKind == 1) {
         AddEllipseGroups(exporter, Data);
         if (IsFullEllipse()) {
             AddFullEllipseParameters(exporter);
         } else {
-            exporter.AddFloat(41, Data.StartAngle);
-            exporter.AddFloat(42, Data.EndAngle);
+            AddReal(exporter, 41, Data.StartAngle);
+            AddReal(exporter, 42, Data.EndAngle);
         }
     }
     // Any other kind describes nothing drawable and is left out.

@@ -1,4 +1,5 @@
 #include "dxf/DXFExport.h"
+#include "dxf/EntityGroups.h"
 #include "dxf/Figures.h"
 
 #include <span>
@@ -102,71 +103,71 @@ void TmvExpDXFHatch::Export(TmvDXFExport& exporter) const {
 
     exporter.AddEntityHeader("HATCH", "AcDbHatch");
     exporter.AddColor(Data);
-    exporter.AddPoint(10, 0.0f, 0.0f); // elevation point
-    exporter.AddFloat(30, 0);
-    exporter.AddFloat(210, 0);
-    exporter.AddFloat(220, 0);
-    exporter.AddFloat(230, 1);
+    AddOrigin(exporter, 10); // elevation point
+    AddFixedGroup(exporter, " 30", "0");
+    AddFixedGroup(exporter, "210", "0");
+    AddFixedGroup(exporter, "220", "0");
+    AddFixedGroup(exporter, "230", "1");
     exporter.AddString(2, PatternName);
     exporter.AddInt(70, Data.Flags);
-    exporter.AddInt(71, 0);
+    AddFixedGroup(exporter, " 71", "0");
 
     if (BoundaryKind == 0) {
         exporter.AddInt(91, static_cast<std::int32_t>(Loops.size()));
         for (const TdxfPointList& loop : Loops) {
             const std::size_t n = loop.size();
-            exporter.AddInt(92, 1);
+            AddFixedGroup(exporter, " 92", "1");
             exporter.AddInt(93, static_cast<std::int32_t>(n));
             for (std::size_t j = 1; j < n; ++j) {
-                exporter.AddInt(72, 1);
+                AddFixedGroup(exporter, " 72", "1");
                 exporter.AddPoint(10, loop[j - 1]);
                 exporter.AddPoint(11, loop[j]);
             }
-            exporter.AddInt(72, 1);
+            AddFixedGroup(exporter, " 72", "1");
             exporter.AddPoint(10, loop[n - 1]);
             exporter.AddPoint(11, loop[0]);
-            exporter.AddInt(97, 0);
+            AddFixedGroup(exporter, " 97", "0");
         }
     } else {
-        exporter.AddInt(91, 1);
-        exporter.AddInt(92, 1);
-        exporter.AddInt(93, 1);
+        AddFixedGroup(exporter, " 91", "1");
+        AddFixedGroup(exporter, " 92", "1");
+        AddFixedGroup(exporter, " 93", "1");
         exporter.AddInt(72, BoundaryKind == 1 ? 2 : 3);
         exporter.AddPoint(10, Data.Point1);
         if (BoundaryKind == 1) {
-            exporter.AddFloat(40, exporter.ScaleValue(Data.Radius));
+            AddReal(exporter, 40, exporter.ScaleValue(Data.Radius));
         } else {
             exporter.AddPoint(11, Data.Point2);
-            exporter.AddFloat(40, Data.Radius); // axis ratio, never scaled
+            AddReal(exporter, 40, Data.Radius); // axis ratio, never scaled
         }
-        exporter.AddFloat(50, Data.StartAngle);
-        exporter.AddFloat(51, Data.EndAngle);
-        exporter.AddInt(73, 1);
-        exporter.AddInt(97, 0);
+        AddReal(exporter, 50, Data.StartAngle);
+        AddReal(exporter, 51, Data.EndAngle);
+        AddFixedGroup(exporter, " 73", "1");
+        AddFixedGroup(exporter, " 97", "0");
     }
 
-    exporter.AddInt(75, 0);
-    exporter.AddInt(76, 1);
+    AddFixedGroup(exporter, " 75", "0");
+    AddFixedGroup(exporter, " 76", "1");
     if (Data.Flags == 0) {
         // Spacing 0.05 of the hatch scale, or 0.05 itself for hundredths of a
         // millimetre; held in single precision like the scale.
         const float s = exporter.Use01MM ? 0.05f : 0.05f * exporter.HatchScale;
         const std::span<const TPatternLine> lines = PatternLines(HatchStyle);
-        exporter.AddFloat(52, 0);
-        exporter.AddFloat(41, 1);
-        exporter.AddInt(77, 0);
+        AddFixedGroup(exporter, " 52", "0");
+        AddFixedGroup(exporter, " 41", "1");
+        AddFixedGroup(exporter, " 77", "0");
         exporter.AddInt(78, static_cast<std::int32_t>(lines.size()));
         for (const TPatternLine& line : lines) {
-            exporter.AddFloat(53, line.angle);
-            exporter.AddFloat(43, 0);
-            exporter.AddFloat(44, 0);
-            exporter.AddFloat(45, line.offsetX * s);
-            exporter.AddFloat(46, line.offsetY * s);
-            exporter.AddInt(79, 0);
+            AddReal(exporter, 53, line.angle);
+            AddFixedGroup(exporter, " 43", "0");
+            AddFixedGroup(exporter, " 44", "0");
+            AddReal(exporter, 45, line.offsetX * s);
+            AddReal(exporter, 46, line.offsetY * s);
+            AddFixedGroup(exporter, " 79", "0");
         }
     }
-    exporter.AddInt(98, 1);
-    exporter.AddPoint(10, 0.0f, 0.0f); // seed point
+    AddFixedGroup(exporter, " 98", "1");
+    AddOrigin(exporter, 10); // seed point
 }
 
 } // namespace mv

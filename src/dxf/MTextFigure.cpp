@@ -1,4 +1,5 @@
 #include "dxf/DXFExport.h"
+#include "dxf/EntityGroups.h"
 #include "dxf/Figures.h"
 #include "dxf/Rounding.h"
 
@@ -50,8 +51,8 @@ void TmvExpDXFMText::Export(TmvDXFExport& exporter) const {
     exporter.AddEntityHeader("MTEXT", "AcDbMText");
     exporter.AddColor(Data);
     exporter.AddPoint(10, Data.Point1);
-    exporter.AddFloat(40, exporter.ScaleValue(Data.Height));
-    if (Data.Rotation != 0) exporter.AddFloat(50, Data.Rotation);
+    AddReal(exporter, 40, exporter.ScaleValue(Data.Height));
+    if (Data.Rotation != 0) AddReal(exporter, 50, Data.Rotation);
     if (Data.Align != 0) exporter.AddInt(71, Data.Align + 1);
     exporter.AddCodeLine(1);
     if (HasControlCharacters(Data.Text))

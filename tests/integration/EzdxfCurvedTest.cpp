@@ -1,53 +1,21 @@
 // Curved entities, texts and hatches opened by an independent DXF reader
 // (ezdxf): every file must load and pass the reader's audit without errors.
 
+#include "TestUtil.h"
 #include "dxf/DXFExport.h"
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
-#include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace mv {
 namespace {
 
-namespace fs = std::filesystem;
-
 const char* const kPython = "/usr/bin/python3";
-
-struct TTempDir {
-    fs::path path;
-    TTempDir() {
-        std::string pattern = (fs::temp_directory_path() / "mv-curved-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-        path = pattern;
-    }
-    ~TTempDir() {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-    }
-};
-
-// Runs the audit script; returns its exit status and its output.
-int RunAudit(const std::vector<fs::path>& files, std::string& output) {
-    std::string cmd = std::string(kPython) + " '" + MV_SOURCE_DIR + "/tests/integration/ezdxf_audit.py'";
-    for (const auto& f : files)
-        cmd += " '" + f.string() + "'";
-    cmd += " 2>&1";
-    FILE* pipe = popen(cmd.c_str(), "r");
-    if (!pipe) return -1;
-    std::array<char, 4096> buf;
-    std::size_t n;
-    while ((n = std::fread(buf.data(), 1, buf.size(), pipe)) > 0)
-        output.append(buf.data(), n);
-    const int status = pclose(pipe);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
 
 TdxfExportData Pen(std::int32_t color) {
     TdxfExportData d;
@@ -150,21 +118,21 @@ void AddEveryKind(TmvDXFExport& ex) {
 
 TEST(EzdxfCurvedTest, EveryCurvedTextAndHatchEntityPassesTheAudit) {
     if (access(kPython, X_OK) != 0) GTEST_SKIP() << kPython << " is not available";
-    TTempDir dir;
-    std::vector<fs::path> files;
+    test::TTempDir dir;
+    std::vector<std::string> files;
     for (std::int8_t version : {std::int8_t{1}, std::int8_t{0}}) {
         for (bool mm : {false, true}) {
             TmvDXFExport ex;
             ex.SetAutoCADVersion(version);
             ex.SetUse01MM(mm);
             AddEveryKind(ex);
-            files.push_back(dir.path / ((version ? std::string("r2000") : std::string("r14")) +
-                                        (mm ? "-01mm" : "") + ".dxf"));
-            ex.SaveToFile(files.back().string());
+            files.push_back(
+                dir / ((version ? std::string("r2000") : std::string("r14")) + (mm ? "-01mm" : "") + ".dxf"));
+            ex.SaveToFile(files.back());
         }
     }
     std::string output;
-    const int status = RunAudit(files, output);
+    const int status = test::RunEzdxfAudit(files, &output);
     if (std::getenv("MV_SHOW_AUDIT")) std::printf("%s", output.c_str());
     if (status == 2) GTEST_SKIP() << "ezdxf not usable: " << output;
     EXPECT_EQ(status, 0) << output;
