@@ -467,8 +467,12 @@ TEST(WhiteMaskIndex, ConservativeBoxHoldsTheFigureRectangle) {
         ex.AddPolyline(PolyData({{c(rng), c(rng), 0}, {c(rng), c(rng), 0}}), 0);
         for (const auto& f : ex.Figures) {
             const TBox b = ConservativeBox(*f);
-            for (int probe = 0; probe < 50; ++probe) {
-                const TRect r = NormalizedRect(c(rng), c(rng), c(rng), c(rng));
+            // Probes anywhere, and probes with whole-number edges next to the box.
+            std::uniform_int_distribution<std::int64_t> nearX(b.Left - 4, b.Right + 4),
+                nearY(b.Top - 4, b.Bottom + 4);
+            for (int probe = 0; probe < 100; ++probe) {
+                const TRect r = probe % 2 ? NormalizedRect(c(rng), c(rng), c(rng), c(rng))
+                                          : NormalizedRect(nearX(rng), nearY(rng), nearX(rng), nearY(rng));
                 const bool missesBox =
                     r.Right < b.Left || r.Left > b.Right || r.Bottom < b.Top || r.Top > b.Bottom;
                 if (missesBox) {
