@@ -128,23 +128,25 @@ TFileBrowser::TFileBrowser(std::string filter) : filter_(std::move(filter)) {
     items_ = ListFolder(folder_, filter_);
 }
 
-void TFileBrowser::SetSelectedFolder(const std::string& path) {
+std::string ResolveFolder(const std::string& path) {
     namespace fs = std::filesystem;
-    std::string folder = "/";
-    if (!path.empty()) {
-        std::error_code ec;
-        fs::path absolute = fs::absolute(path, ec);
-        if (ec) throw EInvalidPath(path, ec.value());
-        folder = absolute.lexically_normal().string();
-        while (folder.size() > 1 && folder.back() == '/')
-            folder.pop_back();
-        // Opening the folder is the test the list needs anyway; it tells
-        // apart a missing folder, a file and one without permission.
-        DIR* dir = ::opendir(folder.c_str());
-        if (!dir) throw EInvalidPath(path, errno);
-        ::closedir(dir);
-    }
-    folder_ = std::move(folder);
+    if (path.empty()) return "/";
+    std::error_code ec;
+    fs::path absolute = fs::absolute(path, ec);
+    if (ec) throw EInvalidPath(path, ec.value());
+    std::string folder = absolute.lexically_normal().string();
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    // Opening the folder is the test the list needs anyway; it tells apart a
+    // missing folder, a file and one without permission.
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) throw EInvalidPath(path, errno);
+    ::closedir(dir);
+    return folder;
+}
+
+void TFileBrowser::SetSelectedFolder(const std::string& path) {
+    folder_ = ResolveFolder(path);
     items_ = ListFolder(folder_, filter_);
     editingLabel_ = false;
     Changed();

@@ -68,6 +68,11 @@ bool MatchesFilter(std::string_view name, std::string_view filter);
 // read lists as empty.
 std::vector<TFileItem> ListFolder(const std::string& folder, std::string_view filter);
 
+// The folder a tree selects for path: absolute, normalised, without a
+// trailing '/' ("/" for an empty path). Raises EInvalidPath when the path
+// does not lead to a folder that can be read.
+std::string ResolveFolder(const std::string& path);
+
 // Both views over the file system: the list shows the folder selected in the
 // tree. Starts on the root folder.
 class TFileBrowser : public IFolderTree, public IFileList {
