@@ -93,7 +93,8 @@ TEST(WmfConverter, StateRecordsSwapTheWmfParameterOrder) {
     b.SetMapMode(8).SetWindowOrg(-5, 7).SetWindowExt(300, -200).OffsetWindowOrg(10, 20);
     b.SetTextAlign(24).SetTextColor(0x00123456).MoveTo(1, 2).LineTo(-3, 4).SetPixel(5, -6, 0x0000FF00);
     b.SaveDC().RestoreDC(-1);
-    const auto body = Body(Load(b.Build()));
+    const TEnhMetafile mf = Load(b.Build());
+    const auto body = Body(mf);
     ASSERT_EQ(Types(body), (std::vector<std::uint32_t>{
                                emr::SETMAPMODE, emr::SETWINDOWORGEX, emr::SETWINDOWEXTEX, emr::SETWINDOWORGEX,
                                emr::SETTEXTALIGN, emr::SETTEXTCOLOR, emr::MOVETOEX, emr::LINETO,
@@ -120,7 +121,8 @@ TEST(WmfConverter, BoxesBecomeOrderedInclusiveBoxes) {
     b.ArcLike(0x0817, 0, 0, 100, 100, {100, 50}, {50, 0});
     b.ArcLike(0x081A, 0, 0, 100, 100, {1, 2}, {3, 4});
     b.ArcLike(0x0830, 0, 0, 100, 100, {5, 6}, {7, 8});
-    const auto body = Body(Load(b.Build()));
+    const TEnhMetafile mf = Load(b.Build());
+    const auto body = Body(mf);
     ASSERT_EQ(Types(body), (std::vector<std::uint32_t>{emr::RECTANGLE, emr::RECTANGLE, emr::ELLIPSE,
                                                        emr::ROUNDRECT, emr::ARC, emr::PIE, emr::CHORD}));
     EXPECT_EQ(Fields(body[0]), std::vector<std::int32_t>({10, 20, 109, 69}));
@@ -137,7 +139,8 @@ TEST(WmfConverter, PointListsKeepTheir16BitPointsAndSigns) {
     b.Poly(0x0325, {{-10, 5}, {20, -30000}, {32767, 0}});
     b.Poly(0x0324, {{1, 2}, {3, 4}, {5, 6}});
     b.PolyPolygon({{{0, 0}, {10, 0}, {10, 10}}, {{-1, -1}, {-2, -2}}});
-    const auto body = Body(Load(b.Build()));
+    const TEnhMetafile mf = Load(b.Build());
+    const auto body = Body(mf);
     ASSERT_EQ(Types(body), (std::vector<std::uint32_t>{emr::POLYLINE16, emr::POLYGON16, emr::POLYPOLYGON16}));
 
     TRecordReader line(body[0].Bytes);
@@ -164,7 +167,8 @@ TEST(WmfConverter, ObjectsBecomeTheirEnhancedForms) {
     b.CreatePen(2, 3, 0x000000FF)
         .CreateBrush(2, 0x00FF0000, 4)
         .CreateFont("Arial", -20, 0, 900, 700, true, true);
-    const auto body = Body(Load(b.Build()));
+    const TEnhMetafile mf = Load(b.Build());
+    const auto body = Body(mf);
     ASSERT_EQ(Types(body), (std::vector<std::uint32_t>{emr::CREATEPEN, emr::CREATEBRUSHINDIRECT,
                                                        emr::EXTCREATEFONTINDIRECTW}));
     EXPECT_EQ(Fields(body[0]), std::vector<std::int32_t>({1, 2, 3, 0, 0x000000FF}));
@@ -197,7 +201,8 @@ TEST(WmfConverter, ObjectSlotsFollowTheLowestFreeSlotRule) {
     b.DeleteObject(1);    // the palette: nothing enhanced, slot 1 free
     b.CreatePen(0, 3, 0); // slot 1
     b.SelectObject(1);
-    const auto body = Body(Load(b.Build()));
+    const TEnhMetafile mf = Load(b.Build());
+    const auto body = Body(mf);
     ASSERT_EQ(Types(body), (std::vector<std::uint32_t>{
                                emr::CREATEPEN, emr::CREATEBRUSHINDIRECT, emr::DELETEOBJECT,
                                emr::EXTCREATEFONTINDIRECTW, emr::CREATEPEN, emr::SELECTOBJECT,
@@ -220,7 +225,8 @@ TEST(WmfConverter, TextIsDecodedWithTheSelectedFontsCharacterSet) {
     b.CreateFont("Symbol", -12, 2).CreateFont("Arial", -12, 0);
     b.SelectObject(0).TextOut(0, 0, "ab");
     b.SaveDC().SelectObject(1).TextOut(0, 0, "ab").RestoreDC(-1).TextOut(0, 0, "ab");
-    const auto body = Body(Load(b.Build()));
+    const TEnhMetafile mf = Load(b.Build());
+    const auto body = Body(mf);
     std::vector<TEmrRecord> texts;
     for (const auto& r : body)
         if (r.Type == emr::EXTTEXTOUTW) texts.push_back(r);
@@ -239,7 +245,8 @@ TEST(WmfConverter, ExtTextOutCarriesRectangleAndAdvances) {
     TWmfBuilder b;
     b.ExtTextOut(5, 6, 4, "abc", {7, -8, 9}, {1, 2}, {30, 40});
     b.ExtTextOut(-5, -6, 0, "xy");
-    const auto body = Body(Load(b.Build()));
+    const TEnhMetafile mf = Load(b.Build());
+    const auto body = Body(mf);
     ASSERT_EQ(Types(body), (std::vector<std::uint32_t>{emr::EXTTEXTOUTW, emr::EXTTEXTOUTW}));
     TRecordReader t(body[0].Bytes);
     EXPECT_EQ(t.I32(36), 5);
@@ -267,7 +274,8 @@ TEST(WmfConverter, RecordsWithoutCounterpartArePassedOver) {
     b.Add(TWmfRecord(0x0107).W(3));                       // stretch mode
     b.Add(TWmfRecord(0x0035));                            // realize palette
     b.LineTo(2, 2);
-    EXPECT_EQ(Types(Body(Load(b.Build()))), (std::vector<std::uint32_t>{emr::MOVETOEX, emr::LINETO}));
+    const TEnhMetafile mf = Load(b.Build());
+    EXPECT_EQ(Types(Body(mf)), (std::vector<std::uint32_t>{emr::MOVETOEX, emr::LINETO}));
 }
 
 TEST(WmfConverter, OnlyPlaceableFilesWithTheRightChecksumAreTaken) {
