@@ -85,11 +85,11 @@ std::int32_t Clamp32(std::int64_t v) {
                                                               std::numeric_limits<std::int32_t>::max()));
 }
 
-// A box of a Windows metafile excludes its right and bottom edge; the
-// enhanced record holds the ordered, inclusive box.
-TEmfRect InclusiveBox(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom) {
-    return TEmfRect{std::min(left, right), std::min(top, bottom), std::max(left, right) - 1,
-                    std::max(top, bottom) - 1};
+// The enhanced record keeps the box as the drawing call gave it, so that a
+// picture converts to the same figures whichever of the two formats it was
+// recorded in.
+TEmfRect CallBox(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom) {
+    return TEmfRect{left, top, right, bottom};
 }
 
 // The smallest box around count 16-bit points that start at offset at.
@@ -270,7 +270,7 @@ void TWmfConverter::Translate(std::uint16_t function, const TRecordReader& r) {
         BoxRecord(emr::ELLIPSE, r);
         break;
     case meta::ROUNDRECT: {
-        const TEmfRect box = InclusiveBox(r.I16(10), r.I16(8), r.I16(6), r.I16(4));
+        const TEmfRect box = CallBox(r.I16(10), r.I16(8), r.I16(6), r.I16(4));
         out_.Record(emr::ROUNDRECT, {box.Left, box.Top, box.Right, box.Bottom, r.I16(2), r.I16(0)});
         break;
     }
@@ -362,13 +362,13 @@ void TWmfConverter::PolyPolygon(const TRecordReader& r) {
 
 // RECTANGLE and ELLIPSE: bottom, right, top, left.
 void TWmfConverter::BoxRecord(std::uint32_t type, const TRecordReader& r) {
-    const TEmfRect box = InclusiveBox(r.I16(6), r.I16(4), r.I16(2), r.I16(0));
+    const TEmfRect box = CallBox(r.I16(6), r.I16(4), r.I16(2), r.I16(0));
     out_.Record(type, {box.Left, box.Top, box.Right, box.Bottom});
 }
 
 // ARC, PIE, CHORD: end point, start point, then the box, all in reverse order.
 void TWmfConverter::ArcLike(std::uint32_t type, const TRecordReader& r) {
-    const TEmfRect box = InclusiveBox(r.I16(14), r.I16(12), r.I16(10), r.I16(8));
+    const TEmfRect box = CallBox(r.I16(14), r.I16(12), r.I16(10), r.I16(8));
     out_.Record(type, {box.Left, box.Top, box.Right, box.Bottom, r.I16(6), r.I16(4), r.I16(2), r.I16(0)});
 }
 

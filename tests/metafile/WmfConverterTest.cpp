@@ -112,7 +112,7 @@ TEST(WmfConverter, StateRecordsSwapTheWmfParameterOrder) {
     EXPECT_EQ(Fields(body[10]), std::vector<std::int32_t>({-1}));
 }
 
-TEST(WmfConverter, BoxesBecomeOrderedInclusiveBoxes) {
+TEST(WmfConverter, BoxesKeepTheCallsCoordinates) {
     TWmfBuilder b;
     b.Rectangle(10, 20, 110, 70)
         .Rectangle(110, 70, 10, 20)
@@ -125,13 +125,13 @@ TEST(WmfConverter, BoxesBecomeOrderedInclusiveBoxes) {
     const auto body = Body(mf);
     ASSERT_EQ(Types(body), (std::vector<std::uint32_t>{emr::RECTANGLE, emr::RECTANGLE, emr::ELLIPSE,
                                                        emr::ROUNDRECT, emr::ARC, emr::PIE, emr::CHORD}));
-    EXPECT_EQ(Fields(body[0]), std::vector<std::int32_t>({10, 20, 109, 69}));
-    EXPECT_EQ(Fields(body[1]), std::vector<std::int32_t>({10, 20, 109, 69}));
-    EXPECT_EQ(Fields(body[2]), std::vector<std::int32_t>({0, 0, 99, 49}));
-    EXPECT_EQ(Fields(body[3]), std::vector<std::int32_t>({0, 0, 99, 59, 20, 16}));
-    EXPECT_EQ(Fields(body[4]), std::vector<std::int32_t>({0, 0, 99, 99, 100, 50, 50, 0}));
-    EXPECT_EQ(Fields(body[5]), std::vector<std::int32_t>({0, 0, 99, 99, 1, 2, 3, 4}));
-    EXPECT_EQ(Fields(body[6]), std::vector<std::int32_t>({0, 0, 99, 99, 5, 6, 7, 8}));
+    EXPECT_EQ(Fields(body[0]), std::vector<std::int32_t>({10, 20, 110, 70}));
+    EXPECT_EQ(Fields(body[1]), std::vector<std::int32_t>({110, 70, 10, 20}));
+    EXPECT_EQ(Fields(body[2]), std::vector<std::int32_t>({0, 0, 100, 50}));
+    EXPECT_EQ(Fields(body[3]), std::vector<std::int32_t>({0, 0, 100, 60, 20, 16}));
+    EXPECT_EQ(Fields(body[4]), std::vector<std::int32_t>({0, 0, 100, 100, 100, 50, 50, 0}));
+    EXPECT_EQ(Fields(body[5]), std::vector<std::int32_t>({0, 0, 100, 100, 1, 2, 3, 4}));
+    EXPECT_EQ(Fields(body[6]), std::vector<std::int32_t>({0, 0, 100, 100, 5, 6, 7, 8}));
 }
 
 TEST(WmfConverter, PointListsKeepTheir16BitPointsAndSigns) {
@@ -371,9 +371,9 @@ TEST(WmfConverter, ConvertedFileDrawsLikeItsEnhancedCounterpart) {
     e.Poly(87, {{0, 0}, {10, -5}, {20, 7}}).Poly(86, {{0, 0}, {10, 0}, {5, 9}});
     w.PolyPolygon({{{0, 0}, {4, 0}, {4, 4}}, {{8, 8}, {9, 9}, {8, 9}}});
     e.PolyPoly16(91, {{{0, 0}, {4, 0}, {4, 4}}, {{8, 8}, {9, 9}, {8, 9}}});
-    w.Rectangle(0, 0, 100, 50).Ellipse(0, 0, 101, 101).RoundRect(0, 0, 100, 60, 20, 20);
-    e.Rectangle(0, 0, 99, 49).Ellipse(0, 0, 100, 100).RoundRect(0, 0, 99, 59, 20, 20);
-    w.ArcLike(0x0817, 0, 0, 101, 101, {100, 50}, {50, 0}).ArcLike(0x081A, 0, 0, 201, 101, {0, 0}, {200, 0});
+    w.Rectangle(0, 0, 100, 50).Ellipse(0, 0, 100, 100).RoundRect(0, 0, 100, 60, 20, 20);
+    e.Rectangle(0, 0, 100, 50).Ellipse(0, 0, 100, 100).RoundRect(0, 0, 100, 60, 20, 20);
+    w.ArcLike(0x0817, 0, 0, 100, 100, {100, 50}, {50, 0}).ArcLike(0x081A, 0, 0, 200, 100, {0, 0}, {200, 0});
     e.ArcLike(45, 0, 0, 100, 100, {100, 50}, {50, 0}).ArcLike(47, 0, 0, 200, 100, {0, 0}, {200, 0});
     w.SetTextAlign(24).SetTextColor(0x000000FF).TextOut(5, 5, "Hallo").ExtTextOut(6, 6, 0, "Welt");
     e.SetTextAlign(24).SetTextColor(0x000000FF).TextOut(5, 5, u"Hallo").TextOut(6, 6, u"Welt");
