@@ -186,8 +186,13 @@ TmvMetafile::TShape TmvMetafile::SetUpShape(const TRecordReader& r) {
     using L = long double;
     const TIntPoint lt = ReadPoint(r, 8);
     const TIntPoint rb = ReadPoint(r, 16);
-    const std::int64_t left = lt.x, top = lt.y, right = std::int64_t{rb.x} + 1,
-                       bottom = std::int64_t{rb.y} + 1;
+    // A box turned over (by a mirroring transform, or given that way) is put
+    // in order first: taken as it stands, it gives negative radii and axis
+    // ratios, which are no valid CIRCLE or ELLIPSE, and turns circles into
+    // "ellipses". The centre is the same either way.
+    const std::int64_t left = std::min(lt.x, rb.x), top = std::min(lt.y, rb.y),
+                       right = std::int64_t{std::max(lt.x, rb.x)} + 1,
+                       bottom = std::int64_t{std::max(lt.y, rb.y)} + 1;
     const std::int64_t w = right - left, h = bottom - top;
     TShape s;
     s.IsCircle = std::llabs(w - h) <= 1;
@@ -195,17 +200,9 @@ TmvMetafile::TShape TmvMetafile::SetUpShape(const TRecordReader& r) {
                             static_cast<float>(-L(top + bottom) / 2 + WindowOrg.y), 0};
     s.Rx = L(w) / 2;
     s.Ry = L(h) / 2;
-    s.M = s.Rx >= s.Ry ? s.Rx : s.Ry;
-    if (s.M == 0) {
-        // Only a turned-over box gets here; it becomes a point-sized circle
-        // rather than a division by zero.
-        s.IsCircle = true;
-        Data.Radius = 0;
-        Data.Point2 = TdxfPoint{1, 1, 0};
-    } else {
-        Data.Radius = static_cast<float>(s.M);
-        Data.Point2 = TdxfPoint{static_cast<float>(s.Rx / s.M), static_cast<float>(s.Ry / s.M), 0};
-    }
+    s.M = s.Rx >= s.Ry ? s.Rx : s.Ry; // at least 1/2: the ordered box is never empty
+    Data.Radius = static_cast<float>(s.M);
+    Data.Point2 = TdxfPoint{static_cast<float>(s.Rx / s.M), static_cast<float>(s.Ry / s.M), 0};
     Data.StartAngle = 0;
     Data.EndAngle = 360;
     return s;

@@ -204,21 +204,36 @@ TEST_F(InterpretTest, EllipseOutlineComesBeforeItsFill) {
     EXPECT_EQ(D(3).EndAngle, 360);
 }
 
-TEST_F(InterpretTest, EmptyTurnedOverBoxGivesAPointSizedCircle) {
-    B.SelectObject(BlackPen).Ellipse(0, 0, -1, -1).Ellipse(0, 0, -1, -5);
+TEST_F(InterpretTest, TurnedOverBoxesAreOrderedBeforeTheSetUp) {
+    B.SelectObject(BlackPen).Ellipse(100, 100, 0, 0).Ellipse(0, 0, -1, -1).Ellipse(0, 0, -1, -5);
     B.ArcLike(emr::ARC, 0, 0, -1, -5, {10, 0}, {0, 10});
+    // A mirroring transform turns every box over.
+    B.SetWorldTransform(1, 0, 0, -1, 0, 0).Ellipse(0, 0, 100, 100).Ellipse(0, 0, 100, 50);
     Load();
-    ASSERT_EQ(Exporter.Figures.size(), 3u);
-    for (std::size_t i = 0; i < 3; ++i) {
-        EXPECT_EQ(D(i).Radius, 0) << i;
-        EXPECT_TRUE(std::isfinite(D(i).Point2.x) && std::isfinite(D(i).Point2.y)) << i;
+    ASSERT_EQ(Exporter.Figures.size(), 6u);
+    EXPECT_FALSE(Fig<TmvExpDXFEllipse>(0).IsEllipse);
+    EXPECT_EQ(D(0).Point1, (TdxfPoint{50.5f, -50.5f, 0}));
+    EXPECT_EQ(D(0).Radius, 50.5f);
+    EXPECT_FALSE(Fig<TmvExpDXFEllipse>(1).IsEllipse); // was an empty box: no division by zero
+    EXPECT_EQ(D(1).Radius, 1);
+    EXPECT_TRUE(Fig<TmvExpDXFEllipse>(2).IsEllipse);
+    EXPECT_EQ(D(2).Point1, (TdxfPoint{0, 2, 0}));
+    EXPECT_EQ(D(2).Point2, (TdxfPoint{0, 3, 0}));
+    EXPECT_FLOAT_EQ(D(2).Radius, 1.0f / 3);
+    EXPECT_EQ(Fig<TmvExpDXFArc>(3).ArcKind, 1);
+    EXPECT_FALSE(Fig<TmvExpDXFEllipse>(4).IsEllipse);
+    EXPECT_EQ(D(4).Point1, (TdxfPoint{50.5f, 49.5f, 0}));
+    EXPECT_EQ(D(4).Radius, 50.5f);
+    EXPECT_TRUE(Fig<TmvExpDXFEllipse>(5).IsEllipse);
+    EXPECT_EQ(D(5).Point2, (TdxfPoint{50.5f, 0, 0}));
+    EXPECT_FLOAT_EQ(D(5).Radius, 25.5f / 50.5f);
+    for (std::size_t i = 0; i < 6; ++i) {
+        EXPECT_GT(D(i).Radius, 0) << i;
         EXPECT_TRUE(std::isfinite(D(i).StartAngle) && std::isfinite(D(i).EndAngle)) << i;
     }
-    EXPECT_FALSE(Fig<TmvExpDXFEllipse>(1).IsEllipse);
-    EXPECT_EQ(Fig<TmvExpDXFArc>(2).ArcKind, 0);
     const std::string dxf = Exporter.SaveToString();
-    EXPECT_EQ(dxf.find("nan"), std::string::npos);
-    EXPECT_EQ(dxf.find("inf"), std::string::npos);
+    EXPECT_EQ(dxf.find("NAN"), std::string::npos);
+    EXPECT_EQ(dxf.find("INF"), std::string::npos);
 }
 
 // ---------------------------------------------------------------- arcs
