@@ -1,5 +1,6 @@
 // Writing curved entities, texts and hatches, against LINE figures written
 // the same way: the cost per entity of the richer writers.
+#include "BenchDrawings.h"
 #include "dxf/DXFExport.h"
 
 #include <benchmark/benchmark.h>
@@ -104,19 +105,6 @@ void FillRectangleHatches(TmvDXFExport& e, int n) {
     }
 }
 
-// The LINE drawing of the writer benchmark, here written into the same null
-// sink as the curved drawing so that the two times per entity compare.
-void FillLines(TmvDXFExport& e, int n) {
-    TdxfExportData d;
-    d.Color = 5;
-    d.PenWidth = 1;
-    for (int i = 0; i < n; ++i) {
-        d.Point1 = {static_cast<float>(i % 1000) * 1.25f, static_cast<float>(i / 1000) * 0.75f, 0};
-        d.Point2 = {d.Point1.x + 10.5f, d.Point1.y - 3.125f, 0};
-        e.AddLine(d);
-    }
-}
-
 template <void (*Fill)(TmvDXFExport&, int)> void WriteDrawing(benchmark::State& state) {
     const int n = static_cast<int>(state.range(0));
     TNullBuffer sink;
@@ -142,7 +130,7 @@ void BM_WriteRectangleHatches(benchmark::State& state) {
     WriteDrawing<FillRectangleHatches>(state);
 }
 void BM_WriteLinesSameSink(benchmark::State& state) {
-    WriteDrawing<FillLines>(state);
+    WriteDrawing<bench::FillLines>(state);
 }
 
 BENCHMARK(BM_WriteCurvedTextHatch)->Arg(200000)->Unit(benchmark::kMillisecond)->Iterations(3);
