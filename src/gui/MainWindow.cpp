@@ -485,10 +485,16 @@ void TMainWindow::Connect() {
     connect(convertBtn_, &QPushButton::clicked, this, [this] { form_->ConvertBtnClick(); });
     connect(imageList_, &QListWidget::itemSelectionChanged, this, [this] {
         if (updating_) return;
-        ++updating_;
+        // Read the whole selection before telling the model: each step
+        // refreshes the list from the model.
+        std::vector<bool> selected;
         for (int i = 0; i < imageList_->count(); ++i)
-            form_->SetImageListSelected(i, imageList_->item(i)->isSelected());
-        form_->SetImageListItemIndex(imageList_->currentRow());
+            selected.push_back(imageList_->item(i)->isSelected());
+        const int current = imageList_->currentRow();
+        ++updating_;
+        for (std::size_t i = 0; i < selected.size(); ++i)
+            form_->SetImageListSelected(static_cast<int>(i), selected[i]);
+        form_->SetImageListItemIndex(current);
         --updating_;
         UpdatePreview(true);
     });
