@@ -28,6 +28,7 @@
 #include <QTextBlock>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <qdrawutil.h>
 
 namespace mv {
 
@@ -143,7 +144,9 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
-        const TProgressPanelPaint parts = form_.StatusBar1DrawPanel(ToRect(rect()));
+        // A lowered bevel like the text panel's; the bar fills what is inside.
+        qDrawShadePanel(&painter, rect(), palette(), true, 1);
+        const TProgressPanelPaint parts = form_.StatusBar1DrawPanel(ToRect(rect().adjusted(1, 1, -1, -1)));
         painter.setPen(Qt::NoPen);
         painter.fillRect(ToQRect(parts.Navy), Color(ui::ProgressColor));
         painter.fillRect(ToQRect(parts.ButtonFace), palette().color(QPalette::Button));
