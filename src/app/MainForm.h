@@ -7,6 +7,7 @@
 #include "app/DynaArray.h"
 #include "app/FavouriteFolders.h"
 #include "app/ProjectFile.h"
+#include "dxf/Rect.h"
 #include "platform/Dialogs.h"
 #include "platform/FileBrowser.h"
 #include "platform/Settings.h"
@@ -20,11 +21,6 @@
 #include <vector>
 
 namespace mv {
-
-struct TRect {
-    std::int32_t Left = 0, Top = 0, Right = 0, Bottom = 0;
-    bool operator==(const TRect&) const = default;
-};
 
 // The two parts of the progress panel: navy up to the percentage, the button
 // face colour after it.

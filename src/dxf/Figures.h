@@ -4,6 +4,7 @@
 // from and writes one entity through the exporter's writer primitives.
 
 #include "dxf/ExportData.h"
+#include "dxf/Rect.h"
 
 #include <cstdint>
 #include <memory>
@@ -17,15 +18,6 @@ class TmvDXFExport;
 class TmvExpDXFFigure;
 
 using TFigureList = std::vector<std::unique_ptr<TmvExpDXFFigure>>;
-
-// An integer rectangle, Windows style: Left/Top inclusive, Right/Bottom exclusive.
-struct TRect {
-    std::int32_t Left = 0;
-    std::int32_t Top = 0;
-    std::int32_t Right = 0;
-    std::int32_t Bottom = 0;
-    friend bool operator==(const TRect&, const TRect&) = default;
-};
 
 // Rounds the four coordinates (ties to even, ERangeError outside 32 bits)
 // and orders them so that Left <= Right and Top <= Bottom.
