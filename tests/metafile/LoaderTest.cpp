@@ -12,7 +12,8 @@ using test::TEmfBuilder;
 namespace {
 
 void Put32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
 std::string ErrorOf(std::vector<std::uint8_t> bytes) {
@@ -86,7 +87,8 @@ TEST(Loader, PlaceableWindowsMetafileIsRecognisedByItsChecksum) {
     std::vector<std::uint8_t> wmf(22, 0);
     Put32(wmf, 0, 0x9AC6CDD7);
     std::uint16_t sum = 0;
-    for (int i = 0; i < 10; ++i) sum ^= static_cast<std::uint16_t>(wmf[2 * i] | wmf[2 * i + 1] << 8);
+    for (int i = 0; i < 10; ++i)
+        sum ^= static_cast<std::uint16_t>(wmf[2 * i] | wmf[2 * i + 1] << 8);
     wmf[20] = sum & 0xFF;
     wmf[21] = sum >> 8;
     EXPECT_TRUE(TEnhMetafile::IsPlaceableWmf(wmf));
