@@ -1,7 +1,10 @@
 #pragma once
-// Drawings shared by the benchmarks.
+// Drawings and measurements shared by the benchmarks.
 
 #include "dxf/DXFExport.h"
+
+#include <fstream>
+#include <string>
 
 namespace mv::bench {
 
@@ -15,6 +18,18 @@ inline void FillLines(TmvDXFExport& e, int n) {
         d.Point2 = {d.Point1.x + 10.5f, d.Point1.y - 3.125f, 0};
         e.AddLine(d);
     }
+}
+
+// Peak resident memory of the process in KiB since the last ResetPeakRss().
+inline long PeakRssKiB() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6));
+    return 0;
+}
+inline void ResetPeakRss() {
+    std::ofstream("/proc/self/clear_refs") << "5";
 }
 
 } // namespace mv::bench

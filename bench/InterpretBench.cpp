@@ -1,6 +1,7 @@
 // Interpreting a large enhanced metafile and writing its DXF file: input
 // throughput and peak memory against the size of the file written.
 #include "../tests/support/EmfBuilder.h"
+#include "BenchDrawings.h"
 #include "dxf/DXFExport.h"
 
 #include <benchmark/benchmark.h>
@@ -16,18 +17,6 @@ using mv::test::TEmfBuilder;
 using mv::test::TPt;
 
 namespace {
-
-// Peak resident memory of the process in KiB, and a way to start measuring it anew.
-long PeakRssKiB() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6));
-    return 0;
-}
-void ResetPeakRss() {
-    std::ofstream("/proc/self/clear_refs") << "5";
-}
 
 // About `megabytes` of drawing records as a plan converted from a CAD or
 // office program has them: pens and brushes changing, long polylines in both
@@ -72,15 +61,15 @@ std::string TempName(const char* extension) {
 void BM_InterpretAndWrite50MB(benchmark::State& state) {
     const std::string in = TempName(".emf"), out = TempName(".dxf");
     const std::size_t inputSize = WriteDrawing(in, static_cast<std::size_t>(state.range(0)));
-    const long before = PeakRssKiB();
+    const long before = bench::PeakRssKiB();
     long peak = 0;
     for (auto _ : state) {
-        ResetPeakRss();
+        bench::ResetPeakRss();
         TmvDXFExport exporter;
         exporter.SetUse01MM(true);
         exporter.LoadFromFile(in);
         exporter.SaveToFile(out);
-        peak = std::max(peak, PeakRssKiB());
+        peak = std::max(peak, bench::PeakRssKiB());
     }
     const double dxfSize = static_cast<double>(std::filesystem::file_size(out));
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * inputSize));

@@ -46,6 +46,43 @@ void SlowDecimal(long double a, Decimal& d) {
     d.count = n;
 }
 
+// The 15 decimal digits of r < 10^15, two at a time from the low end.
+inline void WriteFifteenDigits(std::uint64_t r, char* out) {
+    static constexpr char kPairs[] =
+        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+        "8081828384858687888990919293949596979899";
+    auto lo = static_cast<std::uint32_t>(r % 100000000); // digits 8..15
+    auto hi = static_cast<std::uint32_t>(r / 100000000); // digits 1..7
+    for (int i = 13; i >= 7; i -= 2) {
+        std::memcpy(out + i, kPairs + 2 * (lo % 100), 2);
+        lo /= 100;
+    }
+    for (int i = 5; i >= 1; i -= 2) {
+        std::memcpy(out + i, kPairs + 2 * (hi % 100), 2);
+        hi /= 100;
+    }
+    out[0] = static_cast<char>('0' + hi);
+}
+
+// Whole part and fraction of 0 <= v < 2^53. A direct conversion of the
+// extended value to an integer switches the FPU's rounding mode twice and
+// dominated the writer's time; going through double avoids that, and the
+// exact extended subtraction repairs the double's rounding.
+inline long double SplitWhole(long double v, std::uint64_t& whole) {
+    auto w = static_cast<std::int64_t>(static_cast<double>(v));
+    long double frac = v - static_cast<long double>(w);
+    if (frac < 0) {
+        --w;
+        frac += 1;
+    } else if (frac >= 1) {
+        ++w;
+        frac -= 1;
+    }
+    whole = static_cast<std::uint64_t>(w);
+    return frac;
+}
+
 bool FastDecimal(long double a, Decimal& d) {
     // Binary exponent from the bits of the nearest double; values outside the
     // double's normal range take the exact path.
@@ -71,20 +108,18 @@ bool FastDecimal(long double a, Decimal& d) {
         }
         // One rounding in the product leaves at most about 1.1e-4 of error;
         // a fraction that close to one half is decided exactly instead.
-        std::uint64_t r = static_cast<std::uint64_t>(scaled);
-        const long double frac = scaled - static_cast<long double>(r);
+        std::uint64_t r;
+        const long double frac = SplitWhole(scaled, r);
         if (frac > 0.499L && frac < 0.501L) return false;
         if (frac > 0.5L) ++r;
         if (r >= 1000000000000000ULL) {
             r /= 10;
             ++e;
         }
-        for (int i = kDigits - 1; i >= 0; --i) {
-            d.digits[i] = static_cast<char>('0' + r % 10);
-            r /= 10;
-        }
+        WriteFifteenDigits(r, d.digits);
         int n = kDigits;
-        while (n > 1 && d.digits[n - 1] == '0') --n;
+        while (n > 1 && d.digits[n - 1] == '0')
+            --n;
         d.count = n;
         d.exponent = e;
         return true;
@@ -125,8 +160,8 @@ void AppendReal(std::string& out, long double value) {
     const long double a = value < 0 ? -value : value;
     // Whole numbers below 10^15 are written as they are: no rounding can apply.
     if (a < 1e15L) {
-        const auto whole = static_cast<std::uint64_t>(a);
-        if (static_cast<long double>(whole) == a) {
+        std::uint64_t whole;
+        if (SplitWhole(a, whole) == 0) {
             char buf[24];
             char* end = buf + sizeof buf;
             char* p = end;
