@@ -2,6 +2,7 @@
 // transform and the mapping of logical points to figure points.
 #include "dxf/DXFExport.h"
 #include "dxf/Layers.h"
+#include "dxf/Rounding.h"
 #include "metafile/Metafile.h"
 #include "platform/Errors.h"
 #include "platform/TextMeasure.h"
@@ -41,27 +42,11 @@ ITextMeasure& TmvMetafile::Measure() const {
 
 // ---------------------------------------------------------------- mapping
 
-namespace {
-
-// RoundToInt32 without the library call, for the point mapping that every
-// vertex goes through: adding 2^63 leaves no fraction bits in the 64-bit
-// significand, so the sum is rounded to an integer in the current mode
-// (nearest, ties to even). NaN and infinities fail the range test.
-std::int32_t RoundPoint(long double v) {
-    constexpr long double big = 0x1p63L;
-    const long double sum = v >= 0 ? v + big : v - big;
-    const long double r = v >= 0 ? sum - big : sum + big;
-    if (!(r >= -2147483648.0L && r <= 2147483647.0L)) throw ERangeError();
-    return static_cast<std::int32_t>(r);
-}
-
-} // namespace
-
 TIntPoint TmvMetafile::TransformPoint(std::int32_t x, std::int32_t y) const {
     using L = long double;
     const L xs = x, ys = y;
-    return TIntPoint{RoundPoint(xs * XForm.eM11 + ys * XForm.eM21 + XForm.eDx),
-                     RoundPoint(xs * XForm.eM12 + ys * XForm.eM22 + XForm.eDy)};
+    return TIntPoint{RoundToInt32(xs * XForm.eM11 + ys * XForm.eM21 + XForm.eDx),
+                     RoundToInt32(xs * XForm.eM12 + ys * XForm.eM22 + XForm.eDy)};
 }
 
 TIntPoint TmvMetafile::ReadPoint(const TRecordReader& r, std::size_t offset) const {

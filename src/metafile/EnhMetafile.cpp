@@ -1,5 +1,6 @@
 #include "metafile/EnhMetafile.h"
 
+#include "metafile/LittleEndian.h"
 #include "metafile/WmfConverter.h"
 #include "platform/Errors.h"
 #include "platform/FileAccess.h"
@@ -8,16 +9,6 @@
 #include <cstring>
 
 namespace mv {
-
-namespace {
-std::uint32_t LE32(std::span<const std::uint8_t> b, std::size_t at) {
-    return static_cast<std::uint32_t>(b[at]) | static_cast<std::uint32_t>(b[at + 1]) << 8 |
-           static_cast<std::uint32_t>(b[at + 2]) << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;
-}
-std::uint16_t LE16(std::span<const std::uint8_t> b, std::size_t at) {
-    return static_cast<std::uint16_t>(b[at] | b[at + 1] << 8);
-}
-} // namespace
 
 bool TEnhMetafile::IsEnhancedMetafile(std::span<const std::uint8_t> bytes) {
     return bytes.size() >= 101 && LE32(bytes, 0) == emr::HEADER && LE32(bytes, 40) == 0x464D4520;

@@ -2,6 +2,7 @@
 
 #include "metafile/EmfWriter.h"
 #include "metafile/EnhMetafile.h"
+#include "metafile/LittleEndian.h"
 #include "platform/CodePage.h"
 #include "platform/Errors.h"
 
@@ -71,14 +72,6 @@ constexpr std::uint16_t EtoOpaque = 0x0002;
 constexpr std::uint16_t EtoClipped = 0x0004;
 constexpr std::uint16_t EtoPdy = 0x2000;
 constexpr std::int32_t GmCompatible = 1;
-
-std::uint16_t LE16(std::span<const std::uint8_t> b, std::size_t at) {
-    return static_cast<std::uint16_t>(b[at] | b[at + 1] << 8);
-}
-
-std::uint32_t LE32(std::span<const std::uint8_t> b, std::size_t at) {
-    return static_cast<std::uint32_t>(LE16(b, at)) | static_cast<std::uint32_t>(LE16(b, at + 2)) << 16;
-}
 
 std::int32_t Clamp32(std::int64_t v) {
     return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, std::numeric_limits<std::int32_t>::min(),

@@ -333,8 +333,8 @@ TEST_F(InterpretTest, TransformRoundingAgreesWithTheRangeCheckedRounding) {
         m.XForm = TXForm{f, 0, 0, f, 0.5f, -0.5f};
         for (std::int32_t v = -2000; v <= 2000; ++v) {
             const TIntPoint p = m.TransformPoint(v, v);
-            ASSERT_EQ(p.x, RoundToInt32(static_cast<long double>(v) * f + 0.5L)) << f << " " << v;
-            ASSERT_EQ(p.y, RoundToInt32(static_cast<long double>(v) * f - 0.5L)) << f << " " << v;
+            ASSERT_EQ(p.x, std::nearbyintl(static_cast<long double>(v) * f + 0.5L)) << f << " " << v;
+            ASSERT_EQ(p.y, std::nearbyintl(static_cast<long double>(v) * f - 0.5L)) << f << " " << v;
         }
     }
     m.XForm = IdentityXForm;
