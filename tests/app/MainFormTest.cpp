@@ -193,6 +193,18 @@ TEST_F(MainFormTest, DoubleClickOpensAFolderOrAddsAllSelectedFiles) {
     EXPECT_EQ(form->Batch().ItemCount(), 2u);
 }
 
+TEST_F(MainFormTest, AddWithoutChosenFilesTakesTheFoldersMetafiles) {
+    test::TTempDir in;
+    for (const char* name : {"b.emf", "A.WMF", "notiz.txt"})
+        WriteText(in / name, "x");
+    Create();
+    browser.Contents[in.Path().string()] = {};
+    browser.SetSelectedFolder(in.Path().string());
+    form->AddBtnClick();
+    EXPECT_EQ(form->BatchEntries(), (Strings{in / "A.WMF", in / "b.emf"}));
+    EXPECT_EQ(form->PrefListItems(), (Strings{in.Path().string() + "/"}));
+}
+
 TEST_F(MainFormTest, EnterInTheFileListAddsUnlessANameIsBeingEdited) {
     Create();
     browser.SetSelectedFolder("/pics");
