@@ -749,7 +749,10 @@ void TMainWindow::Refresh(unsigned changes) {
     }
     if (changes & fcPage) pages_->setCurrentIndex(form_->ActivePage());
     if (changes & (fcProgress | fcStatus)) RefreshProgress();
-    if (changes & fcStatus) RefreshStatusText();
+    if (changes & fcStatus) {
+        RefreshStatusText();
+        progress_->update(); // its text
+    }
     if (changes & fcRun) RefreshRun();
     if ((changes & fcPlacement) && !placing_) ApplyPlacement();
     if (changes & fcLayout) ApplyLayout();
