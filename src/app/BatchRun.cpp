@@ -4,7 +4,9 @@
 #include "platform/FileAccess.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
+#include <cstdio>
 #include <exception>
 #include <memory>
 #include <mutex>
@@ -117,7 +119,7 @@ public:
                 } catch (...) {
                     error = std::current_exception();
                 }
-                Finish(index, error);
+                Finish(index, output, error);
             }
         } catch (...) {
             // A sink that raised: stop handing out files and pass it on.
@@ -132,11 +134,16 @@ public:
     std::exception_ptr Error() const { return fatal_ ? fatal_ : firstError_; }
     std::int32_t Converted() const { return converted_; }
     std::int32_t Failed() const { return failed_; }
+    bool Cancelled() const { return cancelled_; }
 
 private:
     bool Take(std::size_t& index, std::string& output) {
         std::lock_guard lock(mutex_);
         if (stop_ || next_ >= files_.size()) return false;
+        if (runner_.Cancelled && runner_.Cancelled()) {
+            stop_ = cancelled_ = true;
+            return false;
+        }
         index = next_++;
         const std::string& path = files_[index];
         if (runner_.OnMessage) runner_.OnMessage("Konvertiere " + path + "...");
@@ -145,13 +152,27 @@ private:
         return true;
     }
 
-    void Finish(std::size_t index, const std::exception_ptr& error) {
+    void Finish(std::size_t index, const std::string& output, const std::exception_ptr& error) {
         std::lock_guard lock(mutex_);
         if (!error) {
+            if (runner_.Cancelled && runner_.Cancelled()) {
+                // Finished after the request: it is not left behind.
+                std::remove(output.c_str());
+                stop_ = cancelled_ = true;
+                return;
+            }
             ++converted_;
         } else {
-            if (runner_.OnFailure) runner_.OnFailure(files_[index], ErrorText(error));
-            if (!runner_.KeepGoing) {
+            const std::string message = ErrorText(error);
+            if (runner_.OnFailure) runner_.OnFailure(files_[index], message);
+            if (!runner_.KeepGoing && runner_.SkipFailure) {
+                // The caller decides: skip the file, or end the run here.
+                if (!runner_.SkipFailure(files_[index], message)) {
+                    ++failed_;
+                    stop_ = cancelled_ = true;
+                    return;
+                }
+            } else if (!runner_.KeepGoing) {
                 stop_ = true;
                 if (!firstError_ || index < firstErrorIndex_) {
                     firstError_ = error;
@@ -173,6 +194,7 @@ private:
     std::mutex mutex_;
     std::size_t next_ = 0;
     bool stop_ = false;
+    bool cancelled_ = false;
     std::set<std::string> reserved_;
     std::int32_t converted_ = 0;
     std::int32_t failed_ = 0;
@@ -188,6 +210,7 @@ TBatchResult TBatchRunner::Run(const std::vector<std::string>& files) {
     TBatchResult result;
     std::string folder = OutputFolder.empty() ? ProgramFolder : OutputFolder;
     if (folder.empty() || !ForceDirectories(folder)) {
+        result.FolderError = folder.empty() ? 0 : errno;
         result.Outcome = TBatchOutcome::OutputFolderFailed;
         return result;
     }
@@ -210,7 +233,10 @@ TBatchResult TBatchRunner::Run(const std::vector<std::string>& files) {
 
     result.Converted = state.Converted();
     result.Failed = state.Failed();
-    if (OnMessage) OnMessage(std::to_string(result.Converted) + " Dateien konvertiert...");
+    result.Cancelled = state.Cancelled();
+    std::string count = std::to_string(result.Converted) + " Dateien konvertiert";
+    if (CountFailed && result.Failed > 0) count += ", " + std::to_string(result.Failed) + " fehlgeschlagen";
+    if (OnMessage) OnMessage(count + "...");
     return result;
 }
 

@@ -42,8 +42,10 @@ enum class TBatchOutcome {
 struct TBatchResult {
     TBatchOutcome Outcome = TBatchOutcome::Finished;
     std::int32_t Converted = 0;
-    std::int32_t Failed = 0;  // only with KeepGoing; otherwise the first error is raised
+    std::int32_t Failed = 0;  // only with KeepGoing or SkipFailure; otherwise the first error is raised
     std::string OutputFolder; // resolved, ends in '/'
+    bool Cancelled = false;   // ended early by Cancelled or by a failure that was not skipped
+    int FolderError = 0;      // with OutputFolderFailed: the system's error number, 0 if unknown
 };
 
 // Drives the exporter over a batch. The window's run is the default setting:
@@ -64,6 +66,19 @@ public:
     TMessageSink OnMessage;
     TProgressSink OnProgress; // once after each file: percent = done * 100 / total
     TFailureSink OnFailure;   // every failed file, before the run stops or goes on
+
+    // Asked before a file is started and after each conversion; true ends
+    // the run: no further file is started, and the output of a file that
+    // finished after the request is removed again, so that a cancelled run
+    // leaves behind only the files it counts.
+    std::function<bool()> Cancelled;
+    // Without KeepGoing: asked for every failed file, after OnFailure. True
+    // goes on with the next file; false ends the run as a cancel does,
+    // without raising the error. Unset: the first error is raised.
+    std::function<bool(const std::string& path, const std::string& message)> SkipFailure;
+    // The count line also names the failed files, when there are any:
+    // "2 Dateien konvertiert, 1 fehlgeschlagen...".
+    bool CountFailed = false;
 
     TBatchResult Run(const std::vector<std::string>& files);
 };

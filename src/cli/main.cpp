@@ -1,5 +1,6 @@
 // metrovane: the command line of the converter.
 
+#include "app/BatchInputs.h"
 #include "app/BatchRun.h"
 #include "app/ProjectFile.h"
 #include "platform/FileAccess.h"
@@ -68,14 +69,6 @@ std::string CurrentFolder() {
     return ec ? std::string(".") : cwd.string();
 }
 
-bool IsMetafileName(const std::string& name) {
-    if (name.size() < 4) return false;
-    std::string ext = name.substr(name.size() - 4);
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return ext == ".emf" || ext == ".wmf";
-}
-
 // A folder input stands for its *.emf and *.wmf files (any letter case),
 // sorted by name; anything else is taken as a file, so that a missing file
 // is reported by the conversion with its own message.
@@ -86,19 +79,9 @@ std::vector<std::string> ExpandInputs(const std::vector<std::string>& inputs) {
             files.push_back(input);
             continue;
         }
-        std::string prefix = input.back() == '/' ? input : input + '/';
-        std::vector<std::string> names;
-        std::error_code ec;
-        for (fs::directory_iterator it(input, ec), end; !ec && it != end; it.increment(ec)) {
-            std::string name = it->path().filename().string();
-            std::error_code typeEc;
-            if (IsMetafileName(name) && it->is_regular_file(typeEc)) names.push_back(name);
-        }
-        if (ec) throw std::runtime_error("Ordner " + input + " kann nicht gelesen werden");
-        std::sort(names.begin(), names.end());
-        if (names.empty()) std::cerr << "Ordner " << input << " enthält keine EMF- oder WMF-Dateien\n";
-        for (const std::string& name : names)
-            files.push_back(prefix + name);
+        std::vector<std::string> found = mv::MetafilesInFolder(input);
+        if (found.empty()) std::cerr << "Ordner " << input << " enthält keine EMF- oder WMF-Dateien\n";
+        files.insert(files.end(), found.begin(), found.end());
     }
     return files;
 }

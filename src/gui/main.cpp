@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QTimer>
 #include <QTranslator>
 
 int main(int argc, char* argv[]) {
@@ -22,5 +23,11 @@ int main(int argc, char* argv[]) {
 
     mv::TMainWindow window;
     window.show();
+    // "metrovane-gui plan.mvn" opens the project, "metrovane-gui a.emf b.wmf"
+    // fills the batch list; once the window is up, so that a message about
+    // a file that cannot be opened has the window behind it.
+    const QStringList arguments = QApplication::arguments().mid(1);
+    if (!arguments.isEmpty())
+        QTimer::singleShot(0, &window, [&window, arguments] { window.OpenArguments(arguments); });
     return app.exec();
 }

@@ -68,7 +68,10 @@ bool ForceDirectories(const std::string& path) {
         if (!ForceDirectories(dir.substr(0, slash))) return false;
     }
     if (::mkdir(dir.c_str(), 0777) == 0) return true;
-    return errno == EEXIST && DirectoryExists(dir);
+    if (errno != EEXIST) return false;
+    if (DirectoryExists(dir)) return true;
+    errno = ENOTDIR; // a file of that name is in the way
+    return false;
 }
 
 std::string ExtractFileName(const std::string& path) {

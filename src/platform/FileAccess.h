@@ -22,7 +22,8 @@ bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
 
 // Creates the folder with every missing parent. One trailing '/' is ignored;
-// a path that already exists counts as created. Returns false on failure.
+// a path that already exists counts as created. Returns false on failure,
+// with errno telling why.
 bool ForceDirectories(const std::string& path);
 
 // File name part: everything after the last '/'.
