@@ -139,9 +139,10 @@ private:
         if (stop_ || next_ >= files_.size()) return false;
         index = next_++;
         const std::string& path = files_[index];
-        if (runner_.OnMessage) runner_.OnMessage("Konvertiere " + path + "...");
         output = FreeOutputName(folder_, OutputBaseName(path), reserved_);
         reserved_.insert(output);
+        if (runner_.OnMessage)
+            runner_.OnMessage("Konvertiere " + path + (runner_.ShowOutputName ? " -> " + output : "..."));
         return true;
     }
 
@@ -210,7 +211,9 @@ TBatchResult TBatchRunner::Run(const std::vector<std::string>& files) {
 
     result.Converted = state.Converted();
     result.Failed = state.Failed();
-    if (OnMessage) OnMessage(std::to_string(result.Converted) + " Dateien konvertiert...");
+    if (OnMessage)
+        OnMessage(std::to_string(result.Converted) + " Dateien konvertiert" +
+                  (KeepGoing ? ", " + std::to_string(result.Failed) + " fehlgeschlagen" : "..."));
     return result;
 }
 
