@@ -547,7 +547,7 @@ int main(int argc, char** argv) {
     }
     try {
         app.parse(argc, argv);
-    } catch (const CLI::CallForHelp& e) {
+    } catch (const CLI::CallForHelp&) {
         std::cout << mv::cli::WrapHelp(app.help(), mv::cli::HelpWidth());
         return ExitOk;
     } catch (const CLI::Success& e) {
