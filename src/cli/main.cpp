@@ -175,7 +175,10 @@ int RunBatch(const std::vector<std::string>& files, const std::string& output,
     runner.OnMessage = [&progress, &args](const std::string& line) {
         if (!args.Quiet) progress.Message(line);
     };
-    runner.OnProgress = [&progress](int percent) { progress.Step(percent); };
+    // Quiet leaves out the terminal's progress line too: only errors remain.
+    runner.OnProgress = [&progress, &args](int percent) {
+        if (!args.Quiet) progress.Step(percent);
+    };
     runner.OnFailure = [&](const std::string& path, const std::string& message) {
         progress.Error("metrovane: " + path + ": " + message);
         reported = true;
