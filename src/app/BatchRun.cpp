@@ -146,9 +146,10 @@ private:
         }
         index = next_++;
         const std::string& path = files_[index];
-        if (runner_.OnMessage) runner_.OnMessage("Konvertiere " + path + "...");
         output = FreeOutputName(folder_, OutputBaseName(path), reserved_);
         reserved_.insert(output);
+        if (runner_.OnMessage)
+            runner_.OnMessage("Konvertiere " + path + (runner_.ShowOutputName ? " -> " + output : "..."));
         return true;
     }
 
@@ -234,9 +235,16 @@ TBatchResult TBatchRunner::Run(const std::vector<std::string>& files) {
     result.Converted = state.Converted();
     result.Failed = state.Failed();
     result.Cancelled = state.Cancelled();
+    // A script that goes on after failures gets one fixed form with the count of
+    // failures; the window adds the count only when something failed.
     std::string count = std::to_string(result.Converted) + " Dateien konvertiert";
-    if (CountFailed && result.Failed > 0) count += ", " + std::to_string(result.Failed) + " fehlgeschlagen";
-    if (OnMessage) OnMessage(count + "...");
+    if (KeepGoing) {
+        count += ", " + std::to_string(result.Failed) + " fehlgeschlagen";
+    } else {
+        if (CountFailed && result.Failed > 0) count += ", " + std::to_string(result.Failed) + " fehlgeschlagen";
+        count += "...";
+    }
+    if (OnMessage) OnMessage(count);
     return result;
 }
 

@@ -61,7 +61,9 @@ public:
     std::string OutputFolder;  // the folder text as typed, not trimmed; empty = ProgramFolder
     std::string ProgramFolder; // the program's own folder, ending in '/'
     unsigned Jobs = 1;
-    bool KeepGoing = false; // report a failed file and go on instead of stopping
+    bool KeepGoing = false;      // report a failed file and go on instead of stopping;
+                                 // the count line then also counts the failures
+    bool ShowOutputName = false; // announce "Konvertiere P -> OUT" instead of "Konvertiere P..."
 
     TMessageSink OnMessage;
     TProgressSink OnProgress; // once after each file: percent = done * 100 / total

@@ -3,6 +3,8 @@
 #include "app/BatchInputs.h"
 #include "app/BatchRun.h"
 #include "app/ProjectFile.h"
+#include "app/Version.h"
+#include "cli/HelpWrap.h"
 #include "platform/FileAccess.h"
 
 #include <CLI/CLI.hpp>
@@ -11,6 +13,7 @@
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <string>
 #include <system_error>
@@ -52,6 +55,16 @@ struct TSwitchArgs {
 struct TRunArgs {
     std::string Jobs = "1";
     bool KeepGoing = false;
+    bool Quiet = false;
+    bool Verbose = false;
+};
+
+// The inputs of convert and project create: the words on the command line,
+// then the lines of --files-from.
+struct TInputArgs {
+    std::vector<std::string> Words;
+    std::string FilesFrom;
+    CLI::Option* FilesFromOption = nullptr;
 };
 
 std::string ProgramFolder() {
@@ -80,7 +93,8 @@ std::vector<std::string> ExpandInputs(const std::vector<std::string>& inputs) {
             continue;
         }
         std::vector<std::string> found = mv::MetafilesInFolder(input);
-        if (found.empty()) std::cerr << "Ordner " << input << " enthält keine EMF- oder WMF-Dateien\n";
+        if (found.empty()) std::cerr << "metrovane: Ordner " << input << " enthält keine EMF- oder WMF-Dateien
+";
         files.insert(files.end(), found.begin(), found.end());
     }
     return files;
@@ -131,7 +145,7 @@ private:
 // Runs a batch as the window does, with the command line's extras; returns
 // the exit status.
 int RunBatch(const std::vector<std::string>& files, const std::string& output,
-             const mv::TBatchOptions& options, unsigned jobs, bool keepGoing) {
+             const mv::TBatchOptions& options, const TRunArgs& args, unsigned jobs) {
     TProgressLine progress(files.size());
     bool reported = false;
     mv::TBatchRunner runner;
@@ -139,24 +153,61 @@ int RunBatch(const std::vector<std::string>& files, const std::string& output,
     runner.OutputFolder = output;
     runner.ProgramFolder = ProgramFolder();
     runner.Jobs = jobs;
-    runner.KeepGoing = keepGoing;
-    runner.OnMessage = [&progress](const std::string& line) { progress.Message(line); };
-    runner.OnProgress = [&progress](int percent) { progress.Step(percent); };
+    runner.KeepGoing = args.KeepGoing;
+    runner.ShowOutputName = args.Verbose;
+    runner.OnMessage = [&progress, &args](const std::string& line) {
+        if (!args.Quiet) progress.Message(line);
+    };
+    // Quiet leaves out the terminal's progress line too: only errors remain.
+    runner.OnProgress = [&progress, &args](int percent) {
+        if (!args.Quiet) progress.Step(percent);
+    };
     runner.OnFailure = [&](const std::string& path, const std::string& message) {
-        progress.Error(path + ": " + message);
+        progress.Error("metrovane: " + path + ": " + message);
         reported = true;
     };
     try {
         mv::TBatchResult result = runner.Run(files);
         if (result.Outcome == mv::TBatchOutcome::OutputFolderFailed) {
-            progress.Error(std::string(mv::msg::OutputFolderFailed) + " (" + output + ")");
+            progress.Error("metrovane: " + std::string(mv::msg::OutputFolderFailed) + " (" + output + ")");
             return ExitFailed;
         }
         return result.Failed == 0 ? ExitOk : ExitFailed;
     } catch (const std::exception& e) {
-        if (!reported) progress.Error(e.what());
+        if (!reported) progress.Error(std::string("metrovane: ") + e.what());
         return ExitFailed;
     }
+}
+
+// One path a line; blank lines are skipped and a CR before the line end is
+// dropped, so that lists written on Windows read the same.
+std::vector<std::string> ReadFileList(const std::string& listPath) {
+    std::ifstream file;
+    if (listPath != "-") {
+        file.open(listPath, std::ios::binary);
+        if (!file.is_open())
+            throw std::runtime_error("Dateiliste " + listPath + " kann nicht geöffnet werden");
+    }
+    std::istream& in = listPath == "-" ? std::cin : file;
+    std::vector<std::string> paths;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty()) paths.push_back(line);
+    }
+    if (in.bad()) throw std::runtime_error("Dateiliste " + listPath + " kann nicht gelesen werden");
+    return paths;
+}
+
+std::vector<std::string> AllInputs(const TInputArgs& inputs) {
+    std::vector<std::string> all = inputs.Words;
+    if (inputs.FilesFromOption->count() > 0) {
+        const std::vector<std::string> listed = ReadFileList(inputs.FilesFrom);
+        all.insert(all.end(), listed.begin(), listed.end());
+    } else if (all.empty()) {
+        throw TUsageError{"Keine Eingabe angegeben (Dateien oder Ordner)"};
+    }
+    return ExpandInputs(all);
 }
 
 unsigned ParseJobs(const std::string& text) {
@@ -166,6 +217,12 @@ unsigned ParseJobs(const std::string& text) {
         throw TUsageError{"--jobs erwartet eine ganze Zahl von 1 bis " + std::to_string(MaxJobs) +
                           ", nicht " + text};
     return value;
+}
+
+// The run's options that CLI11 cannot check alone.
+unsigned CheckRunArgs(const TRunArgs& args) {
+    if (args.Quiet && args.Verbose) throw TUsageError{"--quiet und --verbose schließen einander aus"};
+    return ParseJobs(args.Jobs);
 }
 
 void AddSwitchOptions(CLI::App& cmd, TSwitchArgs& args, bool withPenRatio) {
@@ -193,11 +250,23 @@ void AddSwitchOptions(CLI::App& cmd, TSwitchArgs& args, bool withPenRatio) {
 
 void AddRunOptions(CLI::App& cmd, TRunArgs& args) {
     cmd.add_flag("--keep-going", args.KeepGoing,
-                 "nach einer fehlgeschlagenen Datei weitermachen (Vorgabe: beim ersten Fehler anhalten)");
+                 "nach einer fehlgeschlagenen Datei weitermachen (Vorgabe: beim ersten Fehler anhalten); "
+                 "die letzte Zeile zählt dann auch die Fehlschläge");
     cmd.add_option("-j,--jobs", args.Jobs,
                    "N Dateien gleichzeitig umwandeln; Namen, Inhalte und Meldungen bleiben die eines Laufs "
                    "nacheinander (Vorgabe: 1)")
         ->type_name("N");
+    cmd.add_flag("-q,--quiet", args.Quiet, "nur Fehler melden");
+    cmd.add_flag("-v,--verbose", args.Verbose,
+                 "zu jeder Eingabe auch die Ausgabedatei nennen (Konvertiere a.emf -> aus/a.dxf)");
+}
+
+void AddInputOptions(CLI::App& cmd, TInputArgs& args) {
+    cmd.add_option("EINGABE", args.Words, "Metadateien (.emf, .wmf) oder Ordner")->type_name("");
+    args.FilesFromOption =
+        cmd.add_option("--files-from", args.FilesFrom,
+                       "weitere Eingaben aus DATEI lesen, eine je Zeile; \"-\" liest die Standardeingabe")
+            ->type_name("DATEI");
 }
 
 void SetGermanLabels(CLI::App& app) {
@@ -288,10 +357,9 @@ void ShowProject(const std::string& path) {
               << YesNo(project.Options.AlternativeBlack) << '\n';
 }
 
-void CreateProject(const std::string& path, const TSwitchArgs& switches,
-                   const std::vector<std::string>& inputs) {
+void CreateProject(const std::string& path, const TSwitchArgs& switches, const TInputArgs& inputs) {
     mv::TProject project;
-    for (const std::string& file : ExpandInputs(inputs))
+    for (const std::string& file : AllInputs(inputs))
         project.Entries.push_back(AbsolutePath(file));
     // An empty folder text stays empty: the program folder at run time.
     project.OutputFolder = switches.Output.empty() ? std::string() : AbsolutePath(switches.Output);
@@ -300,12 +368,110 @@ void CreateProject(const std::string& path, const TSwitchArgs& switches,
     std::cout << "Projekt " << path << " gespeichert: " << project.Entries.size() << " Dateien\n";
 }
 
+// A word as the user would type it again into a shell.
+std::string ShellWord(const std::string& word) {
+    if (!word.empty() && word.find_first_of(" \t\n'\"\\$`*?[]{}()<>|&;#~") == std::string::npos) return word;
+    std::string quoted = "'";
+    for (char c : word)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+const CLI::App* FindCommand(const CLI::App& parent, const std::string& name) {
+    for (const CLI::App* cmd : parent.get_subcommands({}))
+        if (cmd->check_name(name)) return cmd;
+    return nullptr;
+}
+
+// "metrovane -o DIR convert x.emf": options of a command typed before the
+// command. The message names the command they belong to and shows the line
+// with them moved behind it; empty when the line has no such option.
+std::string MisplacedOptions(const CLI::App& app, const std::vector<std::string>& args) {
+    std::size_t at = 0; // the first word of the command (args.size(): none)
+    const CLI::App* cmd = nullptr;
+    for (; at < args.size(); ++at)
+        if (args[at] == "--" || (cmd = FindCommand(app, args[at])) != nullptr) break;
+    std::size_t after = at + 1; // where the moved options go
+    if (cmd != nullptr && after < args.size())
+        if (const CLI::App* leaf = FindCommand(*cmd, args[after])) {
+            cmd = leaf;
+            ++after;
+        }
+
+    std::vector<std::string> moved, names, before;
+    std::vector<std::string> owners; // commands that know an option, when none was typed
+    for (std::size_t i = 0; i < std::min(at, args.size()); ++i) {
+        const std::string& word = args[i];
+        const std::string name = word.substr(0, word.find('='));
+        const CLI::Option* option = nullptr;
+        if (word.size() > 1 && word[0] == '-' && app.get_option_no_throw(name) == nullptr) {
+            if (cmd != nullptr) {
+                option = cmd->get_option_no_throw(name);
+            } else {
+                for (const CLI::App* top : app.get_subcommands({})) {
+                    std::vector<const CLI::App*> commands = top->get_subcommands({});
+                    commands.insert(commands.begin(), top);
+                    for (const CLI::App* c : commands)
+                        if (const CLI::Option* o = c->get_option_no_throw(name)) {
+                            option = o;
+                            owners.push_back(c == top ? c->get_name()
+                                                      : top->get_name() + " " + c->get_name());
+                        }
+                }
+            }
+        }
+        if (option == nullptr) {
+            before.push_back(word);
+            continue;
+        }
+        names.push_back(name);
+        moved.push_back(word);
+        if (word == name && option->get_expected_min() > 0 && i + 1 < at) moved.push_back(args[++i]);
+    }
+    if (names.empty()) return {};
+
+    std::string list;
+    for (const std::string& n : names)
+        list += (list.empty() ? "" : ", ") + n;
+    const bool one = names.size() == 1;
+    if (cmd == nullptr) {
+        std::sort(owners.begin(), owners.end());
+        owners.erase(std::unique(owners.begin(), owners.end()), owners.end());
+        std::string commands;
+        for (const std::string& o : owners)
+            commands += (commands.empty() ? "" : ", ") + o;
+        return std::string(one ? "Die Option " : "Die Optionen ") + list + (one ? " gehört" : " gehören") +
+               " hinter einen Befehl (" + commands + ")";
+    }
+    const std::string where = std::string(one ? "Die Option " : "Die Optionen ") + list +
+                              (one ? " gehört" : " gehören") + " hinter den Befehl";
+    // Another option before the command that the command does not know: a
+    // moved line would still be wrong, so only the command is named.
+    for (const std::string& w : before)
+        if (w.size() > 1 && w[0] == '-')
+            return where + " " + (cmd->get_parent() == &app ? "" : cmd->get_parent()->get_name() + " ") +
+                   cmd->get_name();
+    std::string line = "metrovane";
+    for (const std::string& w : before)
+        line += " " + ShellWord(w);
+    for (std::size_t i = at; i < after; ++i)
+        line += " " + ShellWord(args[i]);
+    for (const std::string& w : moved)
+        line += " " + ShellWord(w);
+    for (std::size_t i = after; i < args.size(); ++i)
+        line += " " + ShellWord(args[i]);
+    return where + ": " + line;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    CLI::App app("Tarvold Metrovane 1.0: wandelt Vektorbilder im EMF- und WMF-Format in DXF-Zeichnungen um.",
+    CLI::App app(std::string("Tarvold Metrovane ") + mv::ProgramVersion +
+                     ": wandelt Vektorbilder im EMF- und WMF-Format in DXF-Zeichnungen um.",
                  "metrovane");
     SetGermanLabels(app);
+    app.set_version_flag("-V,--version", std::string("metrovane ") + mv::ProgramVersion,
+                         "Versionsnummer zeigen und beenden");
     app.require_subcommand(1);
     app.footer("\"metrovane BEFEHL --help\" zeigt die Optionen eines Befehls.");
     const std::string exitStatus =
@@ -319,7 +485,7 @@ int main(int argc, char** argv) {
 
     TSwitchArgs convertSwitches;
     TRunArgs convertRun;
-    std::vector<std::string> convertInputs;
+    TInputArgs convertInputs;
     convertSwitches.Output = CurrentFolder();
     CLI::App* convertCmd =
         command(app, "convert",
@@ -328,9 +494,7 @@ int main(int argc, char** argv) {
                 "keine vorhandene Datei wird überschrieben.");
     AddSwitchOptions(*convertCmd, convertSwitches, true);
     AddRunOptions(*convertCmd, convertRun);
-    convertCmd->add_option("EINGABE", convertInputs, "Metadateien (.emf, .wmf) oder Ordner")
-        ->required()
-        ->type_name("");
+    AddInputOptions(*convertCmd, convertInputs);
     convertCmd->footer(exitStatus);
 
     TRunArgs runRun;
@@ -351,7 +515,7 @@ int main(int argc, char** argv) {
 
     std::string createProject;
     TSwitchArgs createSwitches;
-    std::vector<std::string> createInputs;
+    TInputArgs createInputs;
     createSwitches.Output = CurrentFolder();
     CLI::App* createCmd = command(
         *projectCmd, "create",
@@ -359,33 +523,37 @@ int main(int argc, char** argv) {
         "ein Ordner steht für seine *.emf- und *.wmf-Dateien.");
     AddSwitchOptions(*createCmd, createSwitches, false);
     createCmd->add_option("PROJEKT", createProject, "Projektdatei")->required()->type_name("");
-    createCmd->add_option("EINGABE", createInputs, "Metadateien (.emf, .wmf) oder Ordner")
-        ->required()
-        ->type_name("");
+    AddInputOptions(*createCmd, createInputs);
 
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    const std::string usageHint = "\"metrovane --help\" zeigt die möglichen Angaben.\n";
+    if (const std::string misplaced = MisplacedOptions(app, args); !misplaced.empty()) {
+        std::cerr << "metrovane: " << misplaced << '\n' << usageHint;
+        return ExitUsage;
+    }
     try {
         app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        std::cout << mv::cli::WrapHelp(app.help(), mv::cli::HelpWidth());
+        return ExitOk;
     } catch (const CLI::Success& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
-        std::cerr << "metrovane: " << GermanParseError(e, std::vector<std::string>(argv + 1, argv + argc))
-                  << "\n"
-                  << "\"metrovane --help\" zeigt die möglichen Angaben.\n";
+        std::cerr << "metrovane: " << GermanParseError(e, args) << "\n" << usageHint;
         return ExitUsage;
     }
 
     try {
         if (convertCmd->parsed()) {
-            const unsigned jobs = ParseJobs(convertRun.Jobs);
+            const unsigned jobs = CheckRunArgs(convertRun);
             convertSwitches.TakeUnitSwitch(*convertCmd);
-            const std::vector<std::string> files = ExpandInputs(convertInputs);
-            return RunBatch(files, convertSwitches.Output, convertSwitches.Options, jobs,
-                            convertRun.KeepGoing);
+            const std::vector<std::string> files = AllInputs(convertInputs);
+            return RunBatch(files, convertSwitches.Output, convertSwitches.Options, convertRun, jobs);
         }
         if (runCmd->parsed()) {
-            const unsigned jobs = ParseJobs(runRun.Jobs);
+            const unsigned jobs = CheckRunArgs(runRun);
             const mv::TProject project = mv::ReadProjectFile(runProject);
-            return RunBatch(project.Entries, project.OutputFolder, project.Options, jobs, runRun.KeepGoing);
+            return RunBatch(project.Entries, project.OutputFolder, project.Options, runRun, jobs);
         }
         if (showCmd->parsed()) {
             ShowProject(showProject);
@@ -397,7 +565,7 @@ int main(int argc, char** argv) {
             return ExitOk;
         }
     } catch (const TUsageError& e) {
-        std::cerr << "metrovane: " << e.Message << "\n\"metrovane --help\" zeigt die möglichen Angaben.\n";
+        std::cerr << "metrovane: " << e.Message << '\n' << usageHint;
         return ExitUsage;
     } catch (const std::exception& e) {
         // A project file that cannot be read or written, a folder that cannot be listed.

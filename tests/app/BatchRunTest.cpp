@@ -188,12 +188,17 @@ TEST(BatchRun, KeepGoingReportsFailuresAndCountsTheRest) {
     TRecorder rec;
     TBatchRunner runner = rec.Runner(out.Path().string());
     runner.KeepGoing = true;
+    runner.ShowOutputName = true;
     TBatchResult result = runner.Run({in / "eins.emf", in / "zwei.emf", in / "drei.emf"});
     EXPECT_EQ(result.Converted, 2);
     EXPECT_EQ(result.Failed, 1);
     EXPECT_EQ(rec.Failures, (std::vector<std::string>{(in / "zwei.emf") + ": Datei " + (in / "zwei.emf") +
                                                       " kann nicht geöffnet werden"}));
-    EXPECT_EQ(rec.Lines.back(), "2 Dateien konvertiert...");
+    EXPECT_EQ(rec.Lines,
+              (std::vector<std::string>{"Konvertiere " + (in / "eins.emf") + " -> " + (out / "eins.dxf"),
+                                        "Konvertiere " + (in / "zwei.emf") + " -> " + (out / "zwei.dxf"),
+                                        "Konvertiere " + (in / "drei.emf") + " -> " + (out / "drei.dxf"),
+                                        "2 Dateien konvertiert, 1 fehlgeschlagen"}));
     EXPECT_EQ(rec.Percents, (std::vector<int>{33, 66, 100}));
     EXPECT_EQ(FolderListing(out.Path()), (std::vector<std::string>{"drei.dxf", "eins.dxf"}));
 }

@@ -34,12 +34,14 @@ struct TRun {
 };
 
 // Runs metrovane with the arguments in `cwd`, stdout and stderr apart.
-TRun RunCli(const std::vector<std::string>& args, const fs::path& cwd) {
+// `input` goes to its standard input.
+TRun RunCli(const std::vector<std::string>& args, const fs::path& cwd, const std::string& input = "") {
     TTempDir capture;
+    test::WriteBytes(capture / "in", std::vector<unsigned char>(input.begin(), input.end()));
     std::string command = "cd " + Quote(cwd.string()) + " && " + Quote(MV_CLI_PATH);
     for (const std::string& a : args)
         command += " " + Quote(a);
-    command += " >" + Quote(capture / "out") + " 2>" + Quote(capture / "err") + " </dev/null";
+    command += " >" + Quote(capture / "out") + " 2>" + Quote(capture / "err") + " <" + Quote(capture / "in");
     TRun run;
     run.Code = test::RunCommand("(" + command + ")");
     run.Out = test::ReadText(capture / "out");
@@ -129,12 +131,46 @@ TEST(Cli, KeepGoingReportsTheFailedFileAndGoesOn) {
     TRun run =
         RunCli({"convert", "--keep-going", "-o", "aus", "eins.emf", "fehlt.emf", "drei.emf"}, work.Path());
     EXPECT_EQ(run.Code, 1);
-    EXPECT_EQ(Lines(run.Out),
-              (std::vector<std::string>{"Konvertiere eins.emf...", "Konvertiere fehlt.emf...",
-                                        "Konvertiere drei.emf...", "2 Dateien konvertiert..."}));
+    EXPECT_EQ(Lines(run.Out), (std::vector<std::string>{"Konvertiere eins.emf...", "Konvertiere fehlt.emf...",
+                                                        "Konvertiere drei.emf...",
+                                                        "2 Dateien konvertiert, 1 fehlgeschlagen"}));
     EXPECT_EQ(Lines(run.Err),
-              (std::vector<std::string>{"fehlt.emf: Datei fehlt.emf kann nicht geöffnet werden"}));
+              (std::vector<std::string>{"metrovane: fehlt.emf: Datei fehlt.emf kann nicht geöffnet werden"}));
     EXPECT_EQ(Listing(work.Path() / "aus"), (std::vector<std::string>{"drei.dxf", "eins.dxf"}));
+
+    // Quiet leaves only the error; verbose names each output file.
+    TRun quiet =
+        RunCli({"convert", "-q", "--keep-going", "-o", "leise", "eins.emf", "fehlt.emf"}, work.Path());
+    EXPECT_EQ(quiet.Code, 1);
+    EXPECT_EQ(quiet.Out, "");
+    EXPECT_EQ(Lines(quiet.Err), Lines(run.Err));
+    TRun verbose = RunCli({"convert", "eins.emf", "--verbose", "-o", "aus", "drei.emf"}, work.Path());
+    EXPECT_EQ(verbose.Code, 0) << verbose.Err;
+    EXPECT_EQ(Lines(verbose.Out), (std::vector<std::string>{"Konvertiere eins.emf -> aus/eins0.dxf",
+                                                            "Konvertiere drei.emf -> aus/drei0.dxf",
+                                                            "2 Dateien konvertiert..."}));
+}
+
+TEST(Cli, FilesFromReadsOnePathALineAfterTheWordInputs) {
+    TTempDir work;
+    fs::create_directories(work.Path() / "mit leer");
+    test::WriteBytes(work / "mit leer/b.emf", Emf(1));
+    test::WriteBytes(work / "a.emf", Emf(2));
+    test::WriteBytes(work / "c.emf", Emf(3));
+    const std::string list = "mit leer/b.emf\r\n\nc.emf";
+    test::WriteBytes(work / "liste.txt", std::vector<unsigned char>(list.begin(), list.end()));
+    TRun run = RunCli({"convert", "a.emf", "--files-from", "liste.txt", "-o", "aus"}, work.Path());
+    EXPECT_EQ(run.Code, 0) << run.Err;
+    EXPECT_EQ(Listing(work.Path() / "aus"), (std::vector<std::string>{"a.dxf", "b.dxf", "c.dxf"}));
+
+    TRun piped = RunCli({"project", "create", "p.mvn", "--files-from", "-"}, work.Path(), "c.emf\na.emf\n");
+    EXPECT_EQ(piped.Code, 0) << piped.Err;
+    EXPECT_EQ(mv::ReadProjectFile(work / "p.mvn").Entries,
+              (std::vector<std::string>{work / "c.emf", work / "a.emf"}));
+
+    TRun missing = RunCli({"convert", "--files-from", "fehlt.txt"}, work.Path());
+    EXPECT_EQ(missing.Code, 1);
+    EXPECT_EQ(missing.Err, "metrovane: Dateiliste fehlt.txt kann nicht geöffnet werden\n");
 }
 
 TEST(Cli, OutputFolderThatCannotBeCreatedFails) {
@@ -177,6 +213,37 @@ TEST(Cli, WrongUsageGivesStatusTwoAndAGermanText) {
     EXPECT_NE(help.Out.find("Aufruf: metrovane convert"), std::string::npos) << help.Out;
     EXPECT_NE(help.Out.find("Ausgabeordner"), std::string::npos) << help.Out;
     EXPECT_NE(help.Out.find("--keep-going"), std::string::npos) << help.Out;
+    // Not a terminal: 80 columns, counted in characters.
+    for (const auto& args : std::vector<std::vector<std::string>>{{"--help"}, {"convert", "--help"}})
+        for (const std::string& line : Lines(RunCli(args, work.Path()).Out)) {
+            const auto columns =
+                std::count_if(line.begin(), line.end(), [](char c) { return (c & 0xC0) != 0x80; });
+            EXPECT_LE(columns, 80) << line;
+        }
+
+    for (const std::string& flag : {"--version", "-V"}) {
+        TRun version = RunCli({flag}, work.Path());
+        EXPECT_EQ(version.Code, 0);
+        EXPECT_EQ(version.Out, "metrovane " MV_PROJECT_VERSION "\n");
+    }
+}
+
+TEST(Cli, AnOptionBeforeTheCommandIsShownWhereItBelongs) {
+    TTempDir work;
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
+        {{"-o", "mein aus", "convert", "x.emf"},
+         "Die Option -o gehört hinter den Befehl: metrovane convert -o 'mein aus' x.emf"},
+        {{"--r14", "--jobs=2", "project", "create", "p.mvn", "x.emf"},
+         "Die Option --r14 gehört hinter den Befehl project create"},
+        {{"--black250", "-q"},
+         "Die Optionen --black250, -q gehören hinter einen Befehl (convert, project create, run)"},
+    };
+    for (const auto& [args, message] : cases) {
+        TRun run = RunCli(args, work.Path());
+        EXPECT_EQ(run.Code, 2);
+        EXPECT_EQ(Lines(run.Err).front(), "metrovane: " + message);
+    }
+    EXPECT_TRUE(fs::is_empty(work.Path()));
 }
 
 TEST(Cli, SwitchesReachTheFile) {
