@@ -93,8 +93,7 @@ std::vector<std::string> ExpandInputs(const std::vector<std::string>& inputs) {
             continue;
         }
         std::vector<std::string> found = mv::MetafilesInFolder(input);
-        if (found.empty()) std::cerr << "metrovane: Ordner " << input << " enthält keine EMF- oder WMF-Dateien
-";
+        if (found.empty()) std::cerr << "metrovane: Ordner " << input << " enthält keine EMF- oder WMF-Dateien\n";
         files.insert(files.end(), found.begin(), found.end());
     }
     return files;
