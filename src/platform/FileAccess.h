@@ -9,6 +9,47 @@
 
 namespace mv {
 
+// An open file descriptor, closed with the object.
+class TFd {
+public:
+    explicit TFd(int fd = -1) : fd_(fd) {}
+    ~TFd() { Close(); }
+    TFd(const TFd&) = delete;
+    TFd& operator=(const TFd&) = delete;
+    int Get() const { return fd_; }
+    bool IsOpen() const { return fd_ >= 0; }
+    // Closes now; the result of close (0 when nothing was open).
+    int Close();
+    // Closes what is open and takes fd.
+    void Reset(int fd) {
+        Close();
+        fd_ = fd;
+    }
+
+private:
+    int fd_;
+};
+
+// A regular file read from its start in pieces, so that a caller can look at
+// the first bytes before it decides how much more to read.
+class TInputFile {
+public:
+    // Raises EFOpenError with the name when the file cannot be opened or is
+    // not a regular file (a folder or a pipe, say).
+    explicit TInputFile(const std::string& path);
+    // The size when the file was opened.
+    std::uint64_t Size() const { return size_; }
+    // Appends the next `count` bytes to `bytes`, fewer only at the end of the
+    // file. Raises EFOpenError when reading fails.
+    void ReadInto(std::vector<std::uint8_t>& bytes, std::uint64_t count);
+
+private:
+    std::string path_;
+    TFd fd_;
+    std::uint64_t size_ = 0;
+    std::uint64_t offset_ = 0;
+};
+
 // Reads the whole file. Raises EFOpenError with the name when the file cannot
 // be opened or is not a regular file (a folder, say).
 std::vector<std::uint8_t> ReadWholeFile(const std::string& path);
