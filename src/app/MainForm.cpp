@@ -1,6 +1,7 @@
 #include "app/MainForm.h"
 
 #include "app/MainFormTexts.h"
+#include "platform/DisplayText.h"
 #include "platform/FileAccess.h"
 
 #include <algorithm>
@@ -65,7 +66,7 @@ void TMainForm::Notify() {
 }
 
 std::string TMainForm::ErrorReportText(const std::string& message) {
-    std::string text = message;
+    std::string text = ShowControlChars(message);
     if (!text.empty() && static_cast<unsigned char>(text.back()) > '.') text.push_back('.');
     return text;
 }
@@ -237,7 +238,7 @@ void TMainForm::GoBtn1Click() {
         // The window is blocked while the run goes on: every line and every
         // progress step is handed to the view at once.
         runner.OnMessage = [this](const std::string& line) {
-            memo_.push_back(line);
+            memo_.push_back(ShowControlChars(line));
             Changed(fcMemo);
             Notify();
         };

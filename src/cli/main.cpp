@@ -2,6 +2,7 @@
 
 #include "app/BatchRun.h"
 #include "app/ProjectFile.h"
+#include "platform/DisplayText.h"
 #include "platform/FileAccess.h"
 
 #include <CLI/CLI.hpp>
@@ -96,7 +97,9 @@ std::vector<std::string> ExpandInputs(const std::vector<std::string>& inputs) {
         }
         if (ec) throw std::runtime_error("Ordner " + input + " kann nicht gelesen werden");
         std::sort(names.begin(), names.end());
-        if (names.empty()) std::cerr << "Ordner " << input << " enthält keine EMF- oder WMF-Dateien\n";
+        if (names.empty())
+            std::cerr << "Ordner " << mv::EscapeControlChars(input)
+                      << " enthält keine EMF- oder WMF-Dateien\n";
         for (const std::string& name : names)
             files.push_back(prefix + name);
     }
@@ -112,12 +115,12 @@ public:
 
     void Message(const std::string& line) {
         Clear();
-        std::cout << line << '\n' << std::flush;
+        std::cout << mv::EscapeControlChars(line) << '\n' << std::flush;
         Redraw();
     }
     void Error(const std::string& text) {
         Clear();
-        std::cerr << text << '\n' << std::flush;
+        std::cerr << mv::EscapeControlChars(text) << '\n' << std::flush;
         Redraw();
     }
     void Step(int percent) {
@@ -290,13 +293,13 @@ const char* YesNo(bool value) {
 // captions of the switches.
 void ShowProject(const std::string& path) {
     const mv::TProject project = mv::ReadProjectFile(path);
-    std::cout << "Projekt: " << path << '\n';
+    std::cout << "Projekt: " << mv::EscapeControlChars(path) << '\n';
     std::cout << "Dateien: " << project.Entries.size() << '\n';
     for (const std::string& entry : project.Entries)
-        std::cout << "  " << entry << '\n';
+        std::cout << "  " << mv::EscapeControlChars(entry) << '\n';
     std::cout << "Ausgabeordner: "
               << (project.OutputFolder.empty() ? std::string("(leer: der Programmordner)")
-                                               : project.OutputFolder)
+                                               : mv::EscapeControlChars(project.OutputFolder))
               << '\n';
     std::cout << "AutoCAD DXF Version R14: " << YesNo(project.Options.R14) << '\n';
     std::cout << "Weiß umsetzen: " << YesNo(project.Options.ParseWhite) << '\n';
@@ -314,7 +317,8 @@ void CreateProject(const std::string& path, const TSwitchArgs& switches,
     project.OutputFolder = switches.Output.empty() ? std::string() : AbsolutePath(switches.Output);
     project.Options = switches.Options;
     mv::WriteProjectFile(path, project);
-    std::cout << "Projekt " << path << " gespeichert: " << project.Entries.size() << " Dateien\n";
+    std::cout << "Projekt " << mv::EscapeControlChars(path) << " gespeichert: " << project.Entries.size()
+              << " Dateien\n";
 }
 
 } // namespace
@@ -418,7 +422,7 @@ int main(int argc, char** argv) {
         return ExitUsage;
     } catch (const std::exception& e) {
         // A project file that cannot be read or written, a folder that cannot be listed.
-        std::cerr << "metrovane: " << e.what() << '\n';
+        std::cerr << "metrovane: " << mv::EscapeControlChars(e.what()) << '\n';
         return ExitFailed;
     }
     return ExitUsage;

@@ -2,15 +2,20 @@
 
 #include "dxf/DXFExport.h"
 #include "platform/Errors.h"
+#include "platform/OutputFile.h"
 
 #include "EmfBuilder.h"
 #include "TestUtil.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <clocale>
 #include <filesystem>
 #include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace mv {
@@ -63,14 +68,18 @@ TEST(BatchNaming, BaseNameDropsOnlyTheLastExtension) {
 TEST(BatchNaming, TakenNamesAreNumberedFromZero) {
     TTempDir dir;
     const std::string folder = dir.Path().string() + "/";
-    EXPECT_EQ(FreeOutputName(folder, "plan"), folder + "plan.dxf");
-    for (const char* name : {"plan.dxf", "plan0.dxf", "plan1.dxf"})
+    EXPECT_EQ(TOutputNames(folder).Take("plan"), folder + "plan.dxf");
+    for (const char* name : {"plan.dxf", "plan0.dxf", "plan1.dxf", "plan3.dxf"})
         test::WriteBytes(dir / name, {'x'});
-    EXPECT_EQ(FreeOutputName(folder, "plan"), folder + "plan2.dxf");
-    // Names reserved in the same run count as taken, and so does a folder.
-    EXPECT_EQ(FreeOutputName(folder, "plan", {folder + "plan2.dxf"}), folder + "plan3.dxf");
     fs::create_directory(dir.Path() / "bild.dxf");
-    EXPECT_EQ(FreeOutputName(folder, "bild"), folder + "bild0.dxf");
+    TOutputNames names(folder);
+    EXPECT_EQ(names.Take("plan"), folder + "plan2.dxf");
+    // Names handed out before count as taken, and so does a folder; a name
+    // another base name took is passed over.
+    EXPECT_EQ(names.Take("plan5"), folder + "plan5.dxf");
+    EXPECT_EQ(names.Take("plan"), folder + "plan4.dxf");
+    EXPECT_EQ(names.Take("plan"), folder + "plan6.dxf");
+    EXPECT_EQ(names.Take("bild"), folder + "bild0.dxf");
 }
 
 TEST(BatchRun, ConvertsIntoNumberedNamesAndNeverOverwrites) {
@@ -254,6 +263,73 @@ TEST(BatchRun, ParallelRunStopsAndRaisesTheFirstErrorInListOrder) {
     EXPECT_NE(rec.Lines.back().find("Konvertiere"), std::string::npos);
     EXPECT_TRUE(fs::exists(out.Path() / "f0.dxf"));
     EXPECT_TRUE(fs::exists(out.Path() / "f1.dxf"));
+}
+
+TEST(BatchRun, FullDiskLeavesOnlyCompleteFiles) {
+    TTempDir in, out, probe;
+    test::WriteBytes(in / "eins.emf", SmallEmf());
+    test::WriteBytes(in / "zwei.emf", SmallEmf());
+    TRecorder first;
+    first.Runner(probe.Path().string()).Run({in / "eins.emf"});
+    const std::size_t oneFile = test::ReadText(probe / "eins.dxf").size();
+
+    // Room for the first file and part of the second.
+    SetOutputWriteLimitForTests(oneFile + oneFile / 2, ENOSPC);
+    TRecorder rec;
+    TBatchRunner runner = rec.Runner(out.Path().string());
+    runner.KeepGoing = true;
+    TBatchResult result = runner.Run({in / "eins.emf", in / "zwei.emf"});
+    SetOutputWriteLimitForTests(0, 0);
+    EXPECT_EQ(result.Failed, 1);
+    EXPECT_EQ(rec.Failures,
+              (std::vector<std::string>{(in / "zwei.emf") + ": Fehler beim Schreiben der Datei " +
+                                        (out / "zwei.dxf") +
+                                        ": Auf dem Gerät ist kein Speicherplatz mehr verfügbar"}));
+    EXPECT_EQ(FolderListing(out.Path()), (std::vector<std::string>{"eins.dxf"}));
+    EXPECT_EQ(test::ReadText(out / "eins.dxf"), test::ReadText(probe / "eins.dxf"));
+}
+
+TEST(BatchRun, RunningOutOfMemoryIsReportedForTheFile) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "an address-space limit and AddressSanitizer's shadow memory do not mix";
+#else
+    // A file whose header counts 3 GB, read by a process limited to 1 GB.
+    TTempDir in, out;
+    auto emf = test::TEmfBuilder().Build();
+    const std::uint32_t total = 3000000000u;
+    for (int i = 0; i < 4; ++i)
+        emf[48 + i] = static_cast<unsigned char>(total >> (8 * i));
+    test::WriteBytes(in / "riesig.emf", emf);
+    fs::resize_file(in / "riesig.emf", total);
+
+    int pipeFds[2];
+    ASSERT_EQ(::pipe(pipeFds), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        struct rlimit limit {
+            1u << 30, 1u << 30
+        };
+        ::setrlimit(RLIMIT_AS, &limit);
+        std::string message = "no error";
+        try {
+            ConvertFile(in / "riesig.emf", out / "riesig.dxf", TBatchOptions{});
+        } catch (const std::exception& e) {
+            message = e.what();
+        }
+        (void)!::write(pipeFds[1], message.data(), message.size());
+        ::_exit(0);
+    }
+    ::close(pipeFds[1]);
+    std::string message;
+    char buffer[512];
+    for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;)
+        message.append(buffer, static_cast<std::size_t>(n));
+    ::close(pipeFds[0]);
+    ::waitpid(child, nullptr, 0);
+    EXPECT_EQ(message, "Nicht genügend Arbeitsspeicher für " + (in / "riesig.emf"));
+    EXPECT_TRUE(FolderListing(out.Path()).empty());
+#endif
 }
 
 TEST(BatchOptions, MappingReachesTheExporter) {
