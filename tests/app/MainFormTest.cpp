@@ -274,13 +274,14 @@ TEST_F(MainFormTest, RunFailuresReachTheRightBoxes) {
     EXPECT_TRUE(form->MemoLines().empty());
 
     // A file that cannot be read: the general error report, no count line.
-    AddFiles("/nirgends", {"fehlt.emf"});
+    // A line break in its name shows as a visible stand-in.
+    AddFiles("/nir\ngends", {"fehlt.emf"});
     form->SetOutputFolderText(Prog() + "out");
     form->GoBtn1Click();
     EXPECT_EQ(LastMessage().Caption, ui::ApplicationTitle);
     EXPECT_EQ(LastMessage().Icon, TMsgIcon::Error);
-    EXPECT_EQ(LastMessage().Text.back(), '.');
-    EXPECT_EQ(form->MemoLines(), (Strings{"Konvertiere /nirgends/fehlt.emf..."}));
+    EXPECT_EQ(LastMessage().Text, "Datei /nir␊gends/fehlt.emf kann nicht geöffnet werden.");
+    EXPECT_EQ(form->MemoLines(), (Strings{"Konvertiere /nir␊gends/fehlt.emf..."}));
 }
 
 TEST_F(MainFormTest, ProgressPanelArithmetic) {
