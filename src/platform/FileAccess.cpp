@@ -1,6 +1,7 @@
 #include "platform/FileAccess.h"
 
 #include "platform/Errors.h"
+#include "platform/OutputFile.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -62,14 +63,10 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
 }
 
 void WriteWholeFile(const std::string& path, const std::vector<std::string_view>& pieces) {
-    FilePtr f(std::fopen(path.c_str(), "wb"));
-    if (!f) throw EFCreateError(path);
-    for (std::string_view piece : pieces) {
-        if (!piece.empty() && std::fwrite(piece.data(), 1, piece.size(), f.get()) != piece.size())
-            throw EInOutError("Fehler beim Schreiben der Datei " + path);
-    }
-    std::FILE* raw = f.release();
-    if (std::fclose(raw) != 0) throw EInOutError("Fehler beim Schreiben der Datei " + path);
+    TOutputFile file(path);
+    for (std::string_view piece : pieces)
+        file.Stream().write(piece.data(), static_cast<std::streamsize>(piece.size()));
+    file.CommitReplacing(path);
 }
 
 bool FileExists(const std::string& path) {

@@ -54,9 +54,10 @@ private:
 // be opened or is not a regular file (a folder, say).
 std::vector<std::uint8_t> ReadWholeFile(const std::string& path);
 
-// Creates or truncates the file and writes the pieces in order. Raises
-// EFCreateError when the file cannot be created and EInOutError when a write
-// fails (the part already written stays).
+// Writes the pieces in order as the file's new contents, replacing the file
+// (or a link of that name) in one step when it is complete: a failure leaves
+// the old file as it was. Raises EFCreateError when the file cannot be
+// created and EInOutError with the reason when a write fails.
 void WriteWholeFile(const std::string& path, const std::vector<std::string_view>& pieces);
 
 bool FileExists(const std::string& path);

@@ -267,13 +267,12 @@ private:
             const bool ok =
                 ::linkat(AT_FDCWD, self.c_str(), dir_.Get(), temp.c_str(), AT_SYMLINK_FOLLOW) == 0 &&
                 ::renameat(dir_.Get(), temp.c_str(), dir_.Get(), name.c_str()) == 0;
-            const int error = errno;
             if (!ok) ::unlinkat(dir_.Get(), temp.c_str(), 0);
             UnregisterPending(slot);
-            if (!ok) ThrowWriteError(path_, error);
+            if (!ok) throw EFCreateError(path_);
         } else if (::linkat(AT_FDCWD, self.c_str(), dir_.Get(), name.c_str(), AT_SYMLINK_FOLLOW) != 0) {
             if (errno == EEXIST) return false;
-            ThrowWriteError(path_, errno);
+            throw EFCreateError(path_);
         }
         if (file_.Close() != 0) {
             const int error = errno;
@@ -287,31 +286,30 @@ private:
         const int dir = dir_.Get();
         const char* temp = tempName_.c_str();
         if (replace) {
-            if (::renameat(dir, temp, dir, name.c_str()) != 0) ThrowWriteError(path_, errno);
+            if (::renameat(dir, temp, dir, name.c_str()) != 0) throw EFCreateError(path_);
             return true;
         }
         if (::renameat2(dir, temp, dir, name.c_str(), RENAME_NOREPLACE) == 0) return true;
         if (errno == EEXIST) return false;
-        if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) ThrowWriteError(path_, errno);
+        if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) throw EFCreateError(path_);
         // No such rename on this file system: a second link claims the name.
         if (::linkat(dir, temp, dir, name.c_str(), 0) == 0) {
             ::unlinkat(dir, temp, 0);
             return true;
         }
         if (errno == EEXIST) return false;
-        if (errno != EPERM && errno != EOPNOTSUPP && errno != ENOSYS) ThrowWriteError(path_, errno);
+        if (errno != EPERM && errno != EOPNOTSUPP && errno != ENOSYS) throw EFCreateError(path_);
         // No links either (FAT): claim the name with an empty file, then
         // rename over that claim.
         TFd claim(::openat(dir, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
         if (!claim.IsOpen()) {
             if (errno == EEXIST) return false;
-            ThrowWriteError(path_, errno);
+            throw EFCreateError(path_);
         }
         claim.Close();
         if (::renameat(dir, temp, dir, name.c_str()) != 0) {
-            const int error = errno;
             ::unlinkat(dir, name.c_str(), 0);
-            ThrowWriteError(path_, error);
+            throw EFCreateError(path_);
         }
         return true;
     }

@@ -3,6 +3,7 @@
 #include "platform/OutputFile.h"
 #include "platform/DisplayText.h"
 #include "platform/Errors.h"
+#include "platform/FileAccess.h"
 
 #include "TestUtil.h"
 
@@ -124,6 +125,18 @@ TEST_P(OutputFileTest, TerminatingSignalRemovesPendingFiles) {
 
 INSTANTIATE_TEST_SUITE_P(TempKinds, OutputFileTest, ::testing::Values(true, false),
                          [](const auto& info) { return info.param ? "Unnamed" : "Named"; });
+
+TEST(WholeFile, AFailedWriteKeepsTheOldContents) {
+    TTempDir dir;
+    WriteWholeFile(dir / "p.mvn", {"alt"});
+    SetOutputWriteLimitForTests(2, ENOSPC);
+    EXPECT_THROW(WriteWholeFile(dir / "p.mvn", {"neu und ", "länger"}), EInOutError);
+    SetOutputWriteLimitForTests(0, 0);
+    EXPECT_EQ(test::ReadText(dir / "p.mvn"), "alt");
+    WriteWholeFile(dir / "p.mvn", {"neu"});
+    EXPECT_EQ(test::ReadText(dir / "p.mvn"), "neu");
+    EXPECT_EQ(Entries(dir.Path()), (std::vector<std::string>{"p.mvn"}));
+}
 
 TEST(DisplayText, ControlCharactersAreEscapedOrShownAndTheRestStays) {
     const std::string plain = "Pläne 2024/Übersicht (alt) – ¼.emf";
