@@ -389,7 +389,9 @@ int main(int argc, char** argv) {
     } catch (const CLI::Success& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
-        std::cerr << "metrovane: " << GermanParseError(e, std::vector<std::string>(argv + 1, argv + argc))
+        std::cerr << "metrovane: "
+                  << mv::EscapeControlChars(
+                         GermanParseError(e, std::vector<std::string>(argv + 1, argv + argc)))
                   << "\n"
                   << "\"metrovane --help\" zeigt die möglichen Angaben.\n";
         return ExitUsage;
@@ -418,7 +420,8 @@ int main(int argc, char** argv) {
             return ExitOk;
         }
     } catch (const TUsageError& e) {
-        std::cerr << "metrovane: " << e.Message << "\n\"metrovane --help\" zeigt die möglichen Angaben.\n";
+        std::cerr << "metrovane: " << mv::EscapeControlChars(e.Message)
+                  << "\n\"metrovane --help\" zeigt die möglichen Angaben.\n";
         return ExitUsage;
     } catch (const std::exception& e) {
         // A project file that cannot be read or written, a folder that cannot be listed.

@@ -13,9 +13,6 @@
 #include <clocale>
 #include <filesystem>
 #include <string>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 namespace mv {
@@ -287,49 +284,6 @@ TEST(BatchRun, FullDiskLeavesOnlyCompleteFiles) {
                                         ": Auf dem Gerät ist kein Speicherplatz mehr verfügbar"}));
     EXPECT_EQ(FolderListing(out.Path()), (std::vector<std::string>{"eins.dxf"}));
     EXPECT_EQ(test::ReadText(out / "eins.dxf"), test::ReadText(probe / "eins.dxf"));
-}
-
-TEST(BatchRun, RunningOutOfMemoryIsReportedForTheFile) {
-#if defined(__SANITIZE_ADDRESS__)
-    GTEST_SKIP() << "an address-space limit and AddressSanitizer's shadow memory do not mix";
-#else
-    // A file whose header counts 3 GB, read by a process limited to 1 GB.
-    TTempDir in, out;
-    auto emf = test::TEmfBuilder().Build();
-    const std::uint32_t total = 3000000000u;
-    for (int i = 0; i < 4; ++i)
-        emf[48 + i] = static_cast<unsigned char>(total >> (8 * i));
-    test::WriteBytes(in / "riesig.emf", emf);
-    fs::resize_file(in / "riesig.emf", total);
-
-    int pipeFds[2];
-    ASSERT_EQ(::pipe(pipeFds), 0);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        struct rlimit limit {
-            1u << 30, 1u << 30
-        };
-        ::setrlimit(RLIMIT_AS, &limit);
-        std::string message = "no error";
-        try {
-            ConvertFile(in / "riesig.emf", out / "riesig.dxf", TBatchOptions{});
-        } catch (const std::exception& e) {
-            message = e.what();
-        }
-        (void)!::write(pipeFds[1], message.data(), message.size());
-        ::_exit(0);
-    }
-    ::close(pipeFds[1]);
-    std::string message;
-    char buffer[512];
-    for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;)
-        message.append(buffer, static_cast<std::size_t>(n));
-    ::close(pipeFds[0]);
-    ::waitpid(child, nullptr, 0);
-    EXPECT_EQ(message, "Nicht genügend Arbeitsspeicher für " + (in / "riesig.emf"));
-    EXPECT_TRUE(FolderListing(out.Path()).empty());
-#endif
 }
 
 TEST(BatchOptions, MappingReachesTheExporter) {
