@@ -32,8 +32,9 @@ public:
     // Writes what is buffered and gives the file the name `path` (in the same
     // folder) if no entry of that name exists. Returns false, with the file
     // still pending, when the name is taken, so that the caller can try
-    // another. Raises EInOutError when the file cannot be completed, and
-    // EFCreateError when the name cannot be given for another reason.
+    // another (nothing more may be written then). Raises EInOutError when the
+    // file cannot be completed, and EFCreateError when the name cannot be
+    // given for another reason.
     bool CommitNew(const std::string& path);
     // As CommitNew, but an existing file of that name is replaced in one step
     // (for an overwrite the user asked for); a link of that name is replaced,
