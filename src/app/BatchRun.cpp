@@ -1,7 +1,9 @@
 #include "app/BatchRun.h"
 
 #include "dxf/DXFExport.h"
+#include "platform/Errors.h"
 #include "platform/FileAccess.h"
+#include "platform/OutputFile.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -10,6 +12,8 @@
 #include <exception>
 #include <memory>
 #include <mutex>
+#include <new>
+#include <stdexcept>
 #include <sys/stat.h>
 #include <thread>
 
@@ -43,12 +47,17 @@ std::string OutputBaseName(const std::string& inputPath) {
     return name;
 }
 
-std::string FreeOutputName(const std::string& folder, const std::string& base,
-                           const std::set<std::string>& reserved) {
-    auto taken = [&reserved](const std::string& path) { return reserved.count(path) || EntryExists(path); };
-    std::string candidate = folder + base + ".dxf";
-    for (unsigned long long counter = 0; taken(candidate); ++counter)
-        candidate = folder + base + std::to_string(counter) + ".dxf";
+std::string TOutputNames::Take(const std::string& base) {
+    auto taken = [this](const std::string& path) { return handedOut_.count(path) || EntryExists(path); };
+    auto [next, first] = nextNumber_.try_emplace(base, 0);
+    std::string candidate = folder_ + base + ".dxf";
+    if (!first || taken(candidate)) {
+        for (;;) {
+            candidate = folder_ + base + std::to_string(next->second++) + ".dxf";
+            if (!taken(candidate)) break;
+        }
+    }
+    handedOut_.insert(candidate);
     return candidate;
 }
 
@@ -91,11 +100,27 @@ void ConfigureExporter(TmvDXFExport& exporter, const TBatchOptions& options) {
     SetPenRatio(exporter, options.PenWidthRatio);
 }
 
+void ConvertWith(const std::string& inputPath, const TBatchOptions& options,
+                 const std::function<void(TmvDXFExport&)>& save) {
+    try {
+        auto exporter = std::make_unique<TmvDXFExport>();
+        ConfigureExporter(*exporter, options);
+        exporter->LoadFromFile(inputPath);
+        save(*exporter);
+    } catch (const std::bad_alloc&) {
+        throw EOutOfMemory(inputPath);
+    } catch (const std::length_error&) {
+        // A size beyond what a container can hold is the same lack of memory.
+        throw EOutOfMemory(inputPath);
+    }
+}
+
 void ConvertFile(const std::string& inputPath, const std::string& outputPath, const TBatchOptions& options) {
-    auto exporter = std::make_unique<TmvDXFExport>();
-    ConfigureExporter(*exporter, options);
-    exporter->LoadFromFile(inputPath);
-    exporter->SaveToFile(outputPath);
+    ConvertWith(inputPath, options, [&outputPath](TmvDXFExport& exporter) {
+        TOutputFile file(outputPath);
+        exporter.SaveToStream(file.Stream());
+        if (!file.CommitNew(outputPath)) throw EFCreateError(outputPath);
+    });
 }
 
 namespace {
@@ -106,7 +131,7 @@ namespace {
 class TRunState {
 public:
     TRunState(const TBatchRunner& runner, const std::vector<std::string>& files, std::string folder)
-        : runner_(runner), files_(files), folder_(std::move(folder)) {}
+        : runner_(runner), files_(files), names_(std::move(folder)) {}
 
     void Work() {
         try {
@@ -114,12 +139,28 @@ public:
             std::string output;
             while (Take(index, output)) {
                 std::exception_ptr error;
+                bool withdrawn = false;
                 try {
-                    ConvertFile(files_[index], output, runner_.Options);
+                    ConvertWith(files_[index], runner_.Options, [&](TmvDXFExport& exporter) {
+                        // The file is opened only after loading succeeded, and
+                        // takes its name only when it is complete.
+                        TOutputFile file(output);
+                        exporter.SaveToStream(file.Stream());
+                        // A run cancelled meanwhile leaves this file unnamed: the
+                        // temporary file goes with `file`.
+                        if (runner_.Cancelled && runner_.Cancelled()) {
+                            withdrawn = true;
+                            return;
+                        }
+                        // Another run into the same folder may have taken
+                        // the name meanwhile: then the next free one.
+                        while (!file.CommitNew(output))
+                            output = Retake(index);
+                    });
                 } catch (...) {
                     error = std::current_exception();
                 }
-                Finish(index, output, error);
+                Finish(index, withdrawn, error);
             }
         } catch (...) {
             // A sink that raised: stop handing out files and pass it on.
@@ -146,22 +187,24 @@ private:
         }
         index = next_++;
         const std::string& path = files_[index];
-        output = FreeOutputName(folder_, OutputBaseName(path), reserved_);
-        reserved_.insert(output);
+        output = names_.Take(OutputBaseName(path));
         if (runner_.OnMessage)
             runner_.OnMessage("Konvertiere " + path + (runner_.ShowOutputName ? " -> " + output : "..."));
         return true;
     }
 
-    void Finish(std::size_t index, const std::string& output, const std::exception_ptr& error) {
+    std::string Retake(std::size_t index) {
         std::lock_guard lock(mutex_);
+        return names_.Take(OutputBaseName(files_[index]));
+    }
+
+    void Finish(std::size_t index, bool withdrawn, const std::exception_ptr& error) {
+        std::lock_guard lock(mutex_);
+        if (withdrawn) {
+            stop_ = cancelled_ = true;
+            return;
+        }
         if (!error) {
-            if (runner_.Cancelled && runner_.Cancelled()) {
-                // Finished after the request: it is not left behind.
-                std::remove(output.c_str());
-                stop_ = cancelled_ = true;
-                return;
-            }
             ++converted_;
         } else {
             const std::string message = ErrorText(error);
@@ -191,12 +234,11 @@ private:
 
     const TBatchRunner& runner_;
     const std::vector<std::string>& files_;
-    const std::string folder_;
     std::mutex mutex_;
+    TOutputNames names_;
     std::size_t next_ = 0;
     bool stop_ = false;
     bool cancelled_ = false;
-    std::set<std::string> reserved_;
     std::int32_t converted_ = 0;
     std::int32_t failed_ = 0;
     std::int32_t done_ = 0;
@@ -217,6 +259,8 @@ TBatchResult TBatchRunner::Run(const std::vector<std::string>& files) {
     }
     if (folder.back() != '/') folder += '/';
     result.OutputFolder = folder;
+    // An interrupted run leaves no temporary file behind.
+    RemoveTempFilesOnSignals();
 
     TRunState state(*this, files, folder);
     const std::size_t workers =

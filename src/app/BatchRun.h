@@ -4,9 +4,10 @@
 
 #include <cstdint>
 #include <functional>
-#include <set>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace mv {
@@ -89,11 +90,22 @@ public:
 // extension (from the last '.'); a name without a dot stays whole.
 std::string OutputBaseName(const std::string& inputPath);
 
-// The first free output path folder + base + ".dxf", then base0.dxf,
-// base1.dxf, ...: free means no directory entry of that name exists and the
-// name is not in `reserved`.
-std::string FreeOutputName(const std::string& folder, const std::string& base,
-                           const std::set<std::string>& reserved = {});
+// Hands out the output names of one run: folder + base + ".dxf" if free,
+// else base0.dxf, base1.dxf, ... (the first free one). Free means that no
+// directory entry of that name exists and that the name was not handed out
+// before in this run. Names only ever become taken during a run, so the
+// numbering of a base name goes on where it stopped instead of testing the
+// same names again.
+class TOutputNames {
+public:
+    explicit TOutputNames(std::string folder) : folder_(std::move(folder)) {}
+    std::string Take(const std::string& base);
+
+private:
+    std::string folder_;
+    std::unordered_set<std::string> handedOut_;
+    std::unordered_map<std::string, std::uint64_t> nextNumber_; // no entry: base.dxf not tried yet
+};
 
 // The pen width ratio text as a number, independent of the process locale
 // ('.' as decimal separator, blanks around allowed). False for anything else.
@@ -106,8 +118,14 @@ void SetPenRatio(TmvDXFExport& exporter, const std::string& text);
 // expects them (all before loading).
 void ConfigureExporter(TmvDXFExport& exporter, const TBatchOptions& options);
 
-// One file: a new exporter, configured, loaded, saved and freed (also when
-// an error passes).
+// One file: a new exporter, configured and loaded, handed to `save`, and
+// freed (also when an error passes). Running out of memory anywhere in it
+// raises EOutOfMemory with the input's name.
+void ConvertWith(const std::string& inputPath, const TBatchOptions& options,
+                 const std::function<void(TmvDXFExport&)>& save);
+
+// One file into a new file at outputPath, which appears only complete and
+// only if no entry of that name exists (EFCreateError otherwise).
 void ConvertFile(const std::string& inputPath, const std::string& outputPath, const TBatchOptions& options);
 
 } // namespace mv

@@ -2,6 +2,7 @@
 
 #include "app/BatchInputs.h"
 #include "app/MainFormTexts.h"
+#include "platform/DisplayText.h"
 #include "platform/FileAccess.h"
 
 #include <algorithm>
@@ -132,7 +133,7 @@ void TMainForm::Notify() {
 }
 
 std::string TMainForm::ErrorReportText(const std::string& message) {
-    std::string text = message;
+    std::string text = ShowControlChars(message);
     if (!text.empty() && static_cast<unsigned char>(text.back()) > '.') text.push_back('.');
     return text;
 }
@@ -544,7 +545,7 @@ void TMainForm::InWindow(const std::function<void()>& fn) {
 }
 
 void TMainForm::AppendMemo(const std::string& line) {
-    memo_.push_back(line);
+    memo_.push_back(ShowControlChars(line));
     Changed(fcMemo);
     Notify();
 }

@@ -5,6 +5,7 @@
 #include "app/ProjectFile.h"
 #include "app/Version.h"
 #include "cli/HelpWrap.h"
+#include "platform/DisplayText.h"
 #include "platform/FileAccess.h"
 
 #include <CLI/CLI.hpp>
@@ -93,7 +94,7 @@ std::vector<std::string> ExpandInputs(const std::vector<std::string>& inputs) {
             continue;
         }
         std::vector<std::string> found = mv::MetafilesInFolder(input);
-        if (found.empty()) std::cerr << "metrovane: Ordner " << input << " enthält keine EMF- oder WMF-Dateien\n";
+        if (found.empty()) std::cerr << "metrovane: Ordner " << mv::EscapeControlChars(input) << " enthält keine EMF- oder WMF-Dateien\n";
         files.insert(files.end(), found.begin(), found.end());
     }
     return files;
@@ -108,12 +109,12 @@ public:
 
     void Message(const std::string& line) {
         Clear();
-        std::cout << line << '\n' << std::flush;
+        std::cout << mv::EscapeControlChars(line) << '\n' << std::flush;
         Redraw();
     }
     void Error(const std::string& text) {
         Clear();
-        std::cerr << text << '\n' << std::flush;
+        std::cerr << mv::EscapeControlChars(text) << '\n' << std::flush;
         Redraw();
     }
     void Step(int percent) {
@@ -341,13 +342,13 @@ const char* YesNo(bool value) {
 // captions of the switches.
 void ShowProject(const std::string& path) {
     const mv::TProject project = mv::ReadProjectFile(path);
-    std::cout << "Projekt: " << path << '\n';
+    std::cout << "Projekt: " << mv::EscapeControlChars(path) << '\n';
     std::cout << "Dateien: " << project.Entries.size() << '\n';
     for (const std::string& entry : project.Entries)
-        std::cout << "  " << entry << '\n';
+        std::cout << "  " << mv::EscapeControlChars(entry) << '\n';
     std::cout << "Ausgabeordner: "
               << (project.OutputFolder.empty() ? std::string("(leer: der Programmordner)")
-                                               : project.OutputFolder)
+                                               : mv::EscapeControlChars(project.OutputFolder))
               << '\n';
     std::cout << "AutoCAD DXF Version R14: " << YesNo(project.Options.R14) << '\n';
     std::cout << "Weiß umsetzen: " << YesNo(project.Options.ParseWhite) << '\n';
@@ -364,7 +365,8 @@ void CreateProject(const std::string& path, const TSwitchArgs& switches, const T
     project.OutputFolder = switches.Output.empty() ? std::string() : AbsolutePath(switches.Output);
     project.Options = switches.Options;
     mv::WriteProjectFile(path, project);
-    std::cout << "Projekt " << path << " gespeichert: " << project.Entries.size() << " Dateien\n";
+    std::cout << "Projekt " << mv::EscapeControlChars(path) << " gespeichert: " << project.Entries.size()
+              << " Dateien\n";
 }
 
 // A word as the user would type it again into a shell.
@@ -527,7 +529,7 @@ int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     const std::string usageHint = "\"metrovane --help\" zeigt die möglichen Angaben.\n";
     if (const std::string misplaced = MisplacedOptions(app, args); !misplaced.empty()) {
-        std::cerr << "metrovane: " << misplaced << '\n' << usageHint;
+        std::cerr << "metrovane: " << mv::EscapeControlChars(misplaced) << '\n' << usageHint;
         return ExitUsage;
     }
     try {
@@ -538,7 +540,7 @@ int main(int argc, char** argv) {
     } catch (const CLI::Success& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
-        std::cerr << "metrovane: " << GermanParseError(e, args) << "\n" << usageHint;
+        std::cerr << "metrovane: " << mv::EscapeControlChars(GermanParseError(e, args)) << "\n" << usageHint;
         return ExitUsage;
     }
 
@@ -564,11 +566,11 @@ int main(int argc, char** argv) {
             return ExitOk;
         }
     } catch (const TUsageError& e) {
-        std::cerr << "metrovane: " << e.Message << '\n' << usageHint;
+        std::cerr << "metrovane: " << mv::EscapeControlChars(e.Message) << '\n' << usageHint;
         return ExitUsage;
     } catch (const std::exception& e) {
         // A project file that cannot be read or written, a folder that cannot be listed.
-        std::cerr << "metrovane: " << e.what() << '\n';
+        std::cerr << "metrovane: " << mv::EscapeControlChars(e.what()) << '\n';
         return ExitFailed;
     }
     return ExitUsage;

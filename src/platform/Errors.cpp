@@ -15,4 +15,7 @@ EFOpenError::EFOpenError(const std::string& fileName)
 EFCreateError::EFCreateError(const std::string& fileName)
     : TmvError("Datei " + fileName + " kann nicht erstellt werden") {}
 
+EOutOfMemory::EOutOfMemory(const std::string& fileName)
+    : TmvError("Nicht genügend Arbeitsspeicher für " + fileName) {}
+
 } // namespace mv

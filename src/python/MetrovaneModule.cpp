@@ -97,7 +97,7 @@ std::string ConvertFile(const std::filesystem::path& inputPath, const std::files
     py::gil_scoped_release unlocked;
     if (outDir.empty() || !mv::ForceDirectories(outDir)) throw mv::TmvError(mv::msg::OutputFolderFailed);
     const std::string folder = outDir.back() == '/' ? outDir : outDir + '/';
-    const std::string output = mv::FreeOutputName(folder, mv::OutputBaseName(path));
+    const std::string output = mv::TOutputNames(folder).Take(mv::OutputBaseName(path));
     mv::ConvertFile(path, output, options);
     return output;
 }
