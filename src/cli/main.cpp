@@ -184,9 +184,9 @@ int RunBatch(const std::vector<std::string>& files, const std::string& output,
         };
     if (streams.ToStdout) {
         // The whole drawing is made in memory first, so that a failed
-        // conversion leaves standard output empty. Files that belong beside a
-        // drawing have no place on standard output: they are left out here,
-        // with a warning.
+        // conversion leaves standard output empty. Files written beside a
+        // drawing (its pictures) have no place on standard output: this is
+        // where they are to be left out, with a warning.
         runner.SaveOutput = [](mv::TmvDXFExport& exporter) {
             mv::WriteStandardOutput(exporter.SaveToString());
         };
