@@ -28,6 +28,12 @@ bool EntryExists(const std::string& path) {
     return ::lstat(path.c_str(), &st) == 0;
 }
 
+// An entry that an overwrite must not replace: anything but a regular file.
+bool EntryOtherThanFile(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
+}
+
 std::string ErrorText(const std::exception_ptr& error) {
     try {
         std::rethrow_exception(error);
@@ -48,7 +54,9 @@ std::string OutputBaseName(const std::string& inputPath) {
 }
 
 std::string TOutputNames::Take(const std::string& base) {
-    auto taken = [this](const std::string& path) { return handedOut_.count(path) || EntryExists(path); };
+    auto taken = [this](const std::string& path) {
+        return handedOut_.count(path) || (replaceFiles_ ? EntryOtherThanFile(path) : EntryExists(path));
+    };
     auto [next, first] = nextNumber_.try_emplace(base, 0);
     std::string candidate = folder_ + base + ".dxf";
     if (!first || taken(candidate)) {
@@ -101,11 +109,15 @@ void ConfigureExporter(TmvDXFExport& exporter, const TBatchOptions& options) {
 }
 
 void ConvertWith(const std::string& inputPath, const TBatchOptions& options,
-                 const std::function<void(TmvDXFExport&)>& save) {
+                 const std::function<void(TmvDXFExport&)>& save,
+                 const std::function<void(TmvDXFExport&, const std::string&)>& load) {
     try {
         auto exporter = std::make_unique<TmvDXFExport>();
         ConfigureExporter(*exporter, options);
-        exporter->LoadFromFile(inputPath);
+        if (load)
+            load(*exporter, inputPath);
+        else
+            exporter->LoadFromFile(inputPath);
         save(*exporter);
     } catch (const std::bad_alloc&) {
         throw EOutOfMemory(inputPath);
@@ -131,7 +143,7 @@ namespace {
 class TRunState {
 public:
     TRunState(const TBatchRunner& runner, const std::vector<std::string>& files, std::string folder)
-        : runner_(runner), files_(files), names_(std::move(folder)) {}
+        : runner_(runner), files_(files), names_(std::move(folder), runner.Overwrite) {}
 
     void Work() {
         try {
@@ -141,22 +153,33 @@ public:
                 std::exception_ptr error;
                 bool withdrawn = false;
                 try {
-                    ConvertWith(files_[index], runner_.Options, [&](TmvDXFExport& exporter) {
-                        // The file is opened only after loading succeeded, and
-                        // takes its name only when it is complete.
-                        TOutputFile file(output);
-                        exporter.SaveToStream(file.Stream());
-                        // A run cancelled meanwhile leaves this file unnamed: the
-                        // temporary file goes with `file`.
-                        if (runner_.Cancelled && runner_.Cancelled()) {
-                            withdrawn = true;
-                            return;
-                        }
-                        // Another run into the same folder may have taken
-                        // the name meanwhile: then the next free one.
-                        while (!file.CommitNew(output))
-                            output = Retake(index);
-                    });
+                    ConvertWith(
+                        files_[index], runner_.Options,
+                        [&](TmvDXFExport& exporter) {
+                            if (runner_.SaveOutput) {
+                                runner_.SaveOutput(exporter);
+                                return;
+                            }
+                            // The file is opened only after loading succeeded, and
+                            // takes its name only when it is complete.
+                            TOutputFile file(output);
+                            exporter.SaveToStream(file.Stream());
+                            // A run cancelled meanwhile leaves this file unnamed: the
+                            // temporary file goes with `file`.
+                            if (runner_.Cancelled && runner_.Cancelled()) {
+                                withdrawn = true;
+                                return;
+                            }
+                            if (runner_.Overwrite) {
+                                file.CommitReplacing(output);
+                                return;
+                            }
+                            // Another run into the same folder may have taken
+                            // the name meanwhile: then the next free one.
+                            while (!file.CommitNew(output))
+                                output = Retake(index);
+                        },
+                        runner_.LoadInput);
                 } catch (...) {
                     error = std::current_exception();
                 }
@@ -187,7 +210,7 @@ private:
         }
         index = next_++;
         const std::string& path = files_[index];
-        output = names_.Take(OutputBaseName(path));
+        output = runner_.SaveOutput ? runner_.SaveOutputName : names_.Take(OutputBaseName(path));
         if (runner_.OnMessage)
             runner_.OnMessage("Konvertiere " + path + (runner_.ShowOutputName ? " -> " + output : "..."));
         return true;
@@ -252,12 +275,15 @@ private:
 TBatchResult TBatchRunner::Run(const std::vector<std::string>& files) {
     TBatchResult result;
     std::string folder = OutputFolder.empty() ? ProgramFolder : OutputFolder;
-    if (folder.empty() || !ForceDirectories(folder)) {
+    if (SaveOutput) {
+        folder.clear(); // no file is written there
+    } else if (folder.empty() || !ForceDirectories(folder)) {
         result.FolderError = folder.empty() ? 0 : errno;
         result.Outcome = TBatchOutcome::OutputFolderFailed;
         return result;
+    } else if (folder.back() != '/') {
+        folder += '/';
     }
-    if (folder.back() != '/') folder += '/';
     result.OutputFolder = folder;
     // An interrupted run leaves no temporary file behind.
     RemoveTempFilesOnSignals();
@@ -285,7 +311,8 @@ TBatchResult TBatchRunner::Run(const std::vector<std::string>& files) {
     if (KeepGoing) {
         count += ", " + std::to_string(result.Failed) + " fehlgeschlagen";
     } else {
-        if (CountFailed && result.Failed > 0) count += ", " + std::to_string(result.Failed) + " fehlgeschlagen";
+        if (CountFailed && result.Failed > 0)
+            count += ", " + std::to_string(result.Failed) + " fehlgeschlagen";
         count += "...";
     }
     if (OnMessage) OnMessage(count);

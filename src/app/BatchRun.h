@@ -44,7 +44,7 @@ struct TBatchResult {
     TBatchOutcome Outcome = TBatchOutcome::Finished;
     std::int32_t Converted = 0;
     std::int32_t Failed = 0;  // only with KeepGoing or SkipFailure; otherwise the first error is raised
-    std::string OutputFolder; // resolved, ends in '/'
+    std::string OutputFolder; // resolved, ends in '/'; empty with SaveOutput
     bool Cancelled = false;   // ended early by Cancelled or by a failure that was not skipped
     int FolderError = 0;      // with OutputFolderFailed: the system's error number, 0 if unknown
 };
@@ -65,6 +65,19 @@ public:
     bool KeepGoing = false;      // report a failed file and go on instead of stopping;
                                  // the count line then also counts the failures
     bool ShowOutputName = false; // announce "Konvertiere P -> OUT" instead of "Konvertiere P..."
+    // Replace a regular file that has the output's name instead of numbering;
+    // see TOutputNames. The old file stays until the new one is complete.
+    bool Overwrite = false;
+
+    // Stands in for reading an input's file (standard input, say): loads the
+    // input of that path into the exporter. Unset: the file at the path.
+    std::function<void(TmvDXFExport& exporter, const std::string& path)> LoadInput;
+    // Stands in for the files of the output folder (standard output, say):
+    // takes each converted drawing, from the worker threads. The output
+    // folder is then neither made nor used, and SaveOutputName names the
+    // output in the announcing lines.
+    std::function<void(TmvDXFExport& exporter)> SaveOutput;
+    std::string SaveOutputName;
 
     TMessageSink OnMessage;
     TProgressSink OnProgress; // once after each file: percent = done * 100 / total
@@ -93,16 +106,20 @@ std::string OutputBaseName(const std::string& inputPath);
 // Hands out the output names of one run: folder + base + ".dxf" if free,
 // else base0.dxf, base1.dxf, ... (the first free one). Free means that no
 // directory entry of that name exists and that the name was not handed out
-// before in this run. Names only ever become taken during a run, so the
-// numbering of a base name goes on where it stopped instead of testing the
-// same names again.
+// before in this run. With replaceFiles an existing regular file counts as
+// free too (it is to be replaced), but still no folder, link or other entry,
+// and no name handed out before: two inputs of one run never share an output.
+// Names only ever become taken during a run, so the numbering of a base name
+// goes on where it stopped instead of testing the same names again.
 class TOutputNames {
 public:
-    explicit TOutputNames(std::string folder) : folder_(std::move(folder)) {}
+    explicit TOutputNames(std::string folder, bool replaceFiles = false)
+        : folder_(std::move(folder)), replaceFiles_(replaceFiles) {}
     std::string Take(const std::string& base);
 
 private:
     std::string folder_;
+    bool replaceFiles_;
     std::unordered_set<std::string> handedOut_;
     std::unordered_map<std::string, std::uint64_t> nextNumber_; // no entry: base.dxf not tried yet
 };
@@ -120,9 +137,11 @@ void ConfigureExporter(TmvDXFExport& exporter, const TBatchOptions& options);
 
 // One file: a new exporter, configured and loaded, handed to `save`, and
 // freed (also when an error passes). Running out of memory anywhere in it
-// raises EOutOfMemory with the input's name.
+// raises EOutOfMemory with the input's name. `load` stands in for reading
+// the file at inputPath when it is set.
 void ConvertWith(const std::string& inputPath, const TBatchOptions& options,
-                 const std::function<void(TmvDXFExport&)>& save);
+                 const std::function<void(TmvDXFExport&)>& save,
+                 const std::function<void(TmvDXFExport&, const std::string&)>& load = {});
 
 // One file into a new file at outputPath, which appears only complete and
 // only if no entry of that name exists (EFCreateError otherwise).

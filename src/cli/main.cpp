@@ -5,8 +5,11 @@
 #include "app/ProjectFile.h"
 #include "app/Version.h"
 #include "cli/HelpWrap.h"
+#include "dxf/DXFExport.h"
+#include "metafile/EnhMetafile.h"
 #include "platform/DisplayText.h"
 #include "platform/FileAccess.h"
+#include "platform/OutputFile.h"
 
 #include <CLI/CLI.hpp>
 
@@ -29,6 +32,12 @@ constexpr int ExitOk = 0;
 constexpr int ExitFailed = 1;
 constexpr int ExitUsage = 2;
 constexpr unsigned MaxJobs = 1024;
+// The word that stands for standard input (as the only input) and for
+// standard output (as -o's folder).
+const std::string StreamWord = "-";
+// Standard input's name in messages; its output is named after it.
+const std::string StdinName = "stdin";
+const std::string StdoutName = "stdout";
 
 // A usage error found after CLI11 has parsed (a bad folder listing is not one).
 struct TUsageError {
@@ -58,6 +67,13 @@ struct TRunArgs {
     bool KeepGoing = false;
     bool Quiet = false;
     bool Verbose = false;
+    bool Overwrite = false;
+};
+
+// Where a batch of convert reads and writes: files, or a standard stream.
+struct TStreams {
+    bool FromStdin = false;
+    bool ToStdout = false;
 };
 
 // The inputs of convert and project create: the words on the command line,
@@ -94,22 +110,26 @@ std::vector<std::string> ExpandInputs(const std::vector<std::string>& inputs) {
             continue;
         }
         std::vector<std::string> found = mv::MetafilesInFolder(input);
-        if (found.empty()) std::cerr << "metrovane: Ordner " << mv::EscapeControlChars(input) << " enthält keine EMF- oder WMF-Dateien\n";
+        if (found.empty())
+            std::cerr << "metrovane: Ordner " << mv::EscapeControlChars(input)
+                      << " enthält keine EMF- oder WMF-Dateien\n";
         files.insert(files.end(), found.begin(), found.end());
     }
     return files;
 }
 
 // Shows "[done/total] percent" on a terminal, on stderr, and takes it away
-// before a message line so that the lines stay clean.
+// before a message line so that the lines stay clean. Message lines go to
+// `messages` (stdout, or stderr when stdout carries a drawing).
 class TProgressLine {
 public:
-    explicit TProgressLine(std::size_t total) : total_(total), enabled_(::isatty(STDERR_FILENO) == 1) {}
+    TProgressLine(std::size_t total, std::ostream& messages)
+        : total_(total), enabled_(::isatty(STDERR_FILENO) == 1), messages_(messages) {}
     ~TProgressLine() { Clear(); }
 
     void Message(const std::string& line) {
         Clear();
-        std::cout << mv::EscapeControlChars(line) << '\n' << std::flush;
+        messages_ << mv::EscapeControlChars(line) << '\n' << std::flush;
         Redraw();
     }
     void Error(const std::string& text) {
@@ -139,14 +159,16 @@ private:
     std::size_t done_ = 0;
     int percent_ = 0;
     bool enabled_;
+    std::ostream& messages_;
     bool shown_ = false;
 };
 
 // Runs a batch as the window does, with the command line's extras; returns
 // the exit status.
 int RunBatch(const std::vector<std::string>& files, const std::string& output,
-             const mv::TBatchOptions& options, const TRunArgs& args, unsigned jobs) {
-    TProgressLine progress(files.size());
+             const mv::TBatchOptions& options, const TRunArgs& args, unsigned jobs,
+             const TStreams& streams = {}) {
+    TProgressLine progress(files.size(), streams.ToStdout ? std::cerr : std::cout);
     bool reported = false;
     mv::TBatchRunner runner;
     runner.Options = options;
@@ -155,6 +177,21 @@ int RunBatch(const std::vector<std::string>& files, const std::string& output,
     runner.Jobs = jobs;
     runner.KeepGoing = args.KeepGoing;
     runner.ShowOutputName = args.Verbose;
+    runner.Overwrite = args.Overwrite;
+    if (streams.FromStdin)
+        runner.LoadInput = [](mv::TmvDXFExport& exporter, const std::string& name) {
+            exporter.LoadFromMetafile(mv::TEnhMetafile::LoadFromStandardInput(name));
+        };
+    if (streams.ToStdout) {
+        // The whole drawing is made in memory first, so that a failed
+        // conversion leaves standard output empty. Files written beside a
+        // drawing (its pictures) have no place on standard output: this is
+        // where they are to be left out, with a warning.
+        runner.SaveOutput = [](mv::TmvDXFExport& exporter) {
+            mv::WriteStandardOutput(exporter.SaveToString());
+        };
+        runner.SaveOutputName = StdoutName;
+    }
     runner.OnMessage = [&progress, &args](const std::string& line) {
         if (!args.Quiet) progress.Message(line);
     };
@@ -210,6 +247,19 @@ std::vector<std::string> AllInputs(const TInputArgs& inputs) {
     return ExpandInputs(all);
 }
 
+// "-" as an input: true when it is the only one, a usage error when there
+// are others.
+bool ReadsStandardInput(const TInputArgs& inputs) {
+    if (std::find(inputs.Words.begin(), inputs.Words.end(), StreamWord) == inputs.Words.end()) return false;
+    if (inputs.Words.size() > 1 || inputs.FilesFromOption->count() > 0)
+        throw TUsageError{"Die Standardeingabe (-) kann nur die einzige Eingabe sein"};
+    // A metafile is binary: typed on a terminal it would only be waited for.
+    if (::isatty(STDIN_FILENO) == 1)
+        throw TUsageError{"Die Standardeingabe ist ein Terminal; die Metadatei umleiten, etwa: "
+                          "metrovane convert - < bild.emf"};
+    return true;
+}
+
 unsigned ParseJobs(const std::string& text) {
     unsigned value = 0;
     auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -225,8 +275,12 @@ unsigned CheckRunArgs(const TRunArgs& args) {
     return ParseJobs(args.Jobs);
 }
 
-void AddSwitchOptions(CLI::App& cmd, TSwitchArgs& args, bool withPenRatio) {
-    cmd.add_option("-o,--output", args.Output, "Ausgabeordner (Vorgabe: der aktuelle Ordner), wird angelegt")
+// convert takes --pen-ratio and standard output; project create neither.
+void AddSwitchOptions(CLI::App& cmd, TSwitchArgs& args, bool convert) {
+    cmd.add_option("-o,--output", args.Output,
+                   convert ? "Ausgabeordner (Vorgabe: der aktuelle Ordner), wird angelegt; \"-\" schreibt "
+                             "die DXF-Datei der einen Eingabe auf die Standardausgabe"
+                           : "Ausgabeordner (Vorgabe: der aktuelle Ordner), wird angelegt")
         ->type_name("ORDNER");
     cmd.add_flag("--r14", args.Options.R14, "DXF R14 (AC1014) statt R2000 (AC1015) schreiben");
     cmd.add_flag("--white", args.Options.ParseWhite,
@@ -236,7 +290,7 @@ void AddSwitchOptions(CLI::App& cmd, TSwitchArgs& args, bool withPenRatio) {
     args.NoMm = cmd.add_flag("--no-mm")->description("Koordinaten ungeteilt übernehmen");
     cmd.add_flag("--black250", args.Options.AlternativeBlack,
                  "Alternativer Palettenindex für Schwarz: 250 statt 7");
-    if (!withPenRatio) return;
+    if (!convert) return;
     cmd.add_option("--pen-ratio", args.Options.PenWidthRatio,
                    "Verhältnis von Stiftbreite zu Linienstärke (Vorgabe: -1, aus); Dezimalpunkt '.'")
         ->type_name("X")
@@ -259,10 +313,17 @@ void AddRunOptions(CLI::App& cmd, TRunArgs& args) {
     cmd.add_flag("-q,--quiet", args.Quiet, "nur Fehler melden");
     cmd.add_flag("-v,--verbose", args.Verbose,
                  "zu jeder Eingabe auch die Ausgabedatei nennen (Konvertiere a.emf -> aus/a.dxf)");
+    cmd.add_flag("--overwrite", args.Overwrite,
+                 "eine vorhandene DXF-Datei gleichen Namens ersetzen statt zu nummerieren; die alte bleibt, "
+                 "bis die neue vollständig ist");
 }
 
-void AddInputOptions(CLI::App& cmd, TInputArgs& args) {
-    cmd.add_option("EINGABE", args.Words, "Metadateien (.emf, .wmf) oder Ordner")->type_name("");
+void AddInputOptions(CLI::App& cmd, TInputArgs& args, bool withStdin) {
+    cmd.add_option("EINGABE", args.Words,
+                   withStdin ? "Metadateien (.emf, .wmf) oder Ordner; \"-\" als einzige Eingabe liest eine "
+                               "Metadatei von der Standardeingabe (Ausgabe: stdin.dxf)"
+                             : "Metadateien (.emf, .wmf) oder Ordner")
+        ->type_name("");
     args.FilesFromOption =
         cmd.add_option("--files-from", args.FilesFrom,
                        "weitere Eingaben aus DATEI lesen, eine je Zeile; \"-\" liest die Standardeingabe")
@@ -358,6 +419,11 @@ void ShowProject(const std::string& path) {
 }
 
 void CreateProject(const std::string& path, const TSwitchArgs& switches, const TInputArgs& inputs) {
+    // A project is run later, from anywhere: a stream cannot be kept in it.
+    if (std::find(inputs.Words.begin(), inputs.Words.end(), StreamWord) != inputs.Words.end() ||
+        switches.Output == StreamWord)
+        throw TUsageError{
+            "Die Standardein- und -ausgabe (-) gibt es nur bei convert, nicht in einer Projektdatei"};
     mv::TProject project;
     for (const std::string& file : AllInputs(inputs))
         project.Entries.push_back(AbsolutePath(file));
@@ -492,10 +558,10 @@ int main(int argc, char** argv) {
         command(app, "convert",
                 "Metadateien in DXF-Dateien umwandeln; ein Ordner steht für seine *.emf- und *.wmf-Dateien, "
                 "nach Namen sortiert. Ein vergebener Name wird nummeriert (NAME0.dxf, NAME1.dxf, ...), "
-                "keine vorhandene Datei wird überschrieben.");
+                "eine vorhandene Datei nur mit --overwrite ersetzt.");
     AddSwitchOptions(*convertCmd, convertSwitches, true);
     AddRunOptions(*convertCmd, convertRun);
-    AddInputOptions(*convertCmd, convertInputs);
+    AddInputOptions(*convertCmd, convertInputs, true);
     convertCmd->footer(exitStatus);
 
     TRunArgs runRun;
@@ -524,7 +590,7 @@ int main(int argc, char** argv) {
         "ein Ordner steht für seine *.emf- und *.wmf-Dateien.");
     AddSwitchOptions(*createCmd, createSwitches, false);
     createCmd->add_option("PROJEKT", createProject, "Projektdatei")->required()->type_name("");
-    AddInputOptions(*createCmd, createInputs);
+    AddInputOptions(*createCmd, createInputs, false);
 
     const std::vector<std::string> args(argv + 1, argv + argc);
     const std::string usageHint = "\"metrovane --help\" zeigt die möglichen Angaben.\n";
@@ -548,8 +614,16 @@ int main(int argc, char** argv) {
         if (convertCmd->parsed()) {
             const unsigned jobs = CheckRunArgs(convertRun);
             convertSwitches.TakeUnitSwitch(*convertCmd);
-            const std::vector<std::string> files = AllInputs(convertInputs);
-            return RunBatch(files, convertSwitches.Output, convertSwitches.Options, convertRun, jobs);
+            TStreams streams;
+            streams.FromStdin = ReadsStandardInput(convertInputs);
+            streams.ToStdout = convertSwitches.Output == StreamWord;
+            const std::vector<std::string> files =
+                streams.FromStdin ? std::vector<std::string>{StdinName} : AllInputs(convertInputs);
+            if (streams.ToStdout && files.size() != 1)
+                throw TUsageError{"Mit -o - wird genau eine Eingabe umgewandelt, nicht " +
+                                  std::to_string(files.size())};
+            return RunBatch(files, convertSwitches.Output, convertSwitches.Options, convertRun, jobs,
+                            streams);
         }
         if (runCmd->parsed()) {
             const unsigned jobs = CheckRunArgs(runRun);

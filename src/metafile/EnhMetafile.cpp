@@ -58,25 +58,48 @@ TEnhMetafile TEnhMetafile::FromFileBytes(std::vector<std::uint8_t> bytes) {
     throw EInvalidMetafile();
 }
 
-TEnhMetafile TEnhMetafile::LoadFromFile(const std::string& fileName) {
-    // The kind is told from the first bytes, so that a large file that is no
-    // metafile is refused unread, and an enhanced metafile is read only as far
-    // as its header's byte count goes.
-    TInputFile file(fileName);
+namespace {
+
+// The kind is told from the first bytes, so that a large input that is no
+// metafile is refused unread, and an enhanced metafile is read only as far
+// as its header's byte count goes. Nothing beyond maxBytes is kept.
+TEnhMetafile LoadFrom(TInputFile& file, std::uint64_t maxBytes) {
+    auto tooLarge = [] { return TmvError(msg::StandardInputTooLarge); };
     std::vector<std::uint8_t> bytes;
     file.ReadInto(bytes, kEmfProbeSize);
-    if (IsEnhancedMetafile(bytes)) {
+    if (TEnhMetafile::IsEnhancedMetafile(bytes)) {
         const std::uint32_t total = LE32(bytes, 48);
-        if (total > file.Size()) throw EInvalidMetafile(); // shorter than its header says
+        if (file.SizeKnown() && total > file.Size()) throw EInvalidMetafile(); // shorter than its header says
+        if (total > maxBytes) throw tooLarge();
+        // A stream that ends early leaves fewer bytes than the header counts,
+        // which makes the metafile invalid.
         if (total > bytes.size()) file.ReadInto(bytes, total - bytes.size());
-        return FromEmfBytes(std::move(bytes));
+        return TEnhMetafile::FromEmfBytes(std::move(bytes));
     }
-    if (IsPlaceableWmf(bytes)) {
+    if (TEnhMetafile::IsPlaceableWmf(bytes)) {
         // Its records run to the end record, wherever that is.
-        file.ReadInto(bytes, std::numeric_limits<std::uint64_t>::max());
-        return FromEmfBytes(ConvertPlaceableWmf(bytes));
+        if (maxBytes == std::numeric_limits<std::uint64_t>::max()) {
+            file.ReadInto(bytes, maxBytes);
+        } else {
+            file.ReadInto(bytes, maxBytes + 1 - bytes.size());
+            if (bytes.size() > maxBytes) throw tooLarge();
+        }
+        return TEnhMetafile::FromEmfBytes(ConvertPlaceableWmf(bytes));
     }
     throw EInvalidMetafile();
+}
+
+} // namespace
+
+TEnhMetafile TEnhMetafile::LoadFromFile(const std::string& fileName) {
+    TInputFile file(fileName);
+    return LoadFrom(file, std::numeric_limits<std::uint64_t>::max());
+}
+
+TEnhMetafile TEnhMetafile::LoadFromStandardInput(const std::string& name) {
+    static_assert(kStandardInputLimit == 256u << 20, "msg::StandardInputTooLarge names the limit");
+    TInputFile input(TInputFile::TStandardInput{}, name);
+    return LoadFrom(input, kStandardInputLimit);
 }
 
 std::uint8_t TRecordReader::U8(std::size_t offset) const {

@@ -88,6 +88,13 @@ public:
     static TEnhMetafile FromFileBytes(std::vector<std::uint8_t> bytes);
     // Reads the file (EFOpenError when it cannot be opened) and loads it.
     static TEnhMetafile LoadFromFile(const std::string& fileName);
+    // Reads one metafile from standard input as LoadFromFile reads a file,
+    // `name` standing for it in messages. An enhanced metafile is read as far
+    // as its header's byte count goes and no further; a placeable WMF to the
+    // end of the stream. Neither may be larger than kStandardInputLimit
+    // (TmvError with msg::StandardInputTooLarge).
+    static TEnhMetafile LoadFromStandardInput(const std::string& name);
+    static constexpr std::uint64_t kStandardInputLimit = 256u << 20;
 
     static bool IsEnhancedMetafile(std::span<const std::uint8_t> bytes);
     static bool IsPlaceableWmf(std::span<const std::uint8_t> bytes);

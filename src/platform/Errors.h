@@ -62,6 +62,9 @@ namespace msg {
 inline constexpr const char* InvalidMetafile = "Metadatei ist ungültig";
 inline constexpr const char* RangeError = "Fehler bei Bereichsprüfung";
 inline constexpr const char* ReadPastEnd = "Versuch hinter dem Dateiende zu lesen";
+// A metafile on standard input is held in memory whole; larger ones are read from their file.
+inline constexpr const char* StandardInputTooLarge =
+    "Metadatei auf der Standardeingabe ist größer als 256 MiB; größere Dateien bitte mit ihrem Namen angeben";
 } // namespace msg
 
 } // namespace mv

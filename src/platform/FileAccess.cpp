@@ -38,6 +38,13 @@ TInputFile::TInputFile(const std::string& path) : path_(path) {
     size_ = static_cast<std::uint64_t>(st.st_size);
 }
 
+TInputFile::TInputFile(TStandardInput, const std::string& name) : path_(name), sizeKnown_(false) {
+    // A copy of the descriptor, so that closing this file leaves the
+    // process's standard input open.
+    fd_.Reset(::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0));
+    if (!fd_.IsOpen()) throw EFOpenError(name);
+}
+
 void TInputFile::ReadInto(std::vector<std::uint8_t>& bytes, std::uint64_t count) {
     // The size from fstat is a hint only; the file may change while it is read.
     const std::uint64_t expected = std::min(count, size_ > offset_ ? size_ - offset_ : 0);
@@ -49,6 +56,14 @@ void TInputFile::ReadInto(std::vector<std::uint8_t>& bytes, std::uint64_t count)
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) throw EFOpenError(path_);
         if (n == 0) break;
+        // Growing by doubling, but never past what may still be asked for:
+        // a stream of unknown size does not get twice its bound reserved.
+        const std::size_t need = bytes.size() + static_cast<std::size_t>(n);
+        if (need > bytes.capacity()) {
+            const std::uint64_t most = bytes.size() + std::min<std::uint64_t>(count, bytes.max_size());
+            bytes.reserve(static_cast<std::size_t>(
+                std::min<std::uint64_t>(std::max<std::size_t>(bytes.capacity() * 2, need), most)));
+        }
         bytes.insert(bytes.end(), buffer, buffer + n);
         offset_ += static_cast<std::uint64_t>(n);
         count -= static_cast<std::uint64_t>(n);

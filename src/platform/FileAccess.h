@@ -37,7 +37,12 @@ public:
     // Raises EFOpenError with the name when the file cannot be opened or is
     // not a regular file (a folder or a pipe, say).
     explicit TInputFile(const std::string& path);
-    // The size when the file was opened.
+    // Standard input, whatever it is (a pipe, say); `name` stands for it in
+    // messages. Its size is not known beforehand.
+    struct TStandardInput {};
+    TInputFile(TStandardInput, const std::string& name);
+    // The size when the file was opened; unknown (false) for standard input.
+    bool SizeKnown() const { return sizeKnown_; }
     std::uint64_t Size() const { return size_; }
     // Appends the next `count` bytes to `bytes`, fewer only at the end of the
     // file. Raises EFOpenError when reading fails.
@@ -48,6 +53,7 @@ private:
     TFd fd_;
     std::uint64_t size_ = 0;
     std::uint64_t offset_ = 0;
+    bool sizeKnown_ = true;
 };
 
 // Reads the whole file. Raises EFOpenError with the name when the file cannot

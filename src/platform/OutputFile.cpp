@@ -344,6 +344,17 @@ void TOutputFile::Discard() {
     impl_->Discard();
 }
 
+void WriteStandardOutput(std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = WriteSome(STDOUT_FILENO, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0)
+            throw EInOutError("Fehler beim Schreiben der Standardausgabe: " +
+                              WriteFailureReason(n < 0 ? errno : EIO));
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+}
+
 void RemoveTempFilesOnSignals() {
     static std::once_flag once;
     std::call_once(once, [] {

@@ -11,6 +11,7 @@
 #include <memory>
 #include <ostream>
 #include <string>
+#include <string_view>
 
 namespace mv {
 
@@ -47,6 +48,10 @@ private:
     class TImpl;
     std::unique_ptr<TImpl> impl_;
 };
+
+// Writes all of `bytes` to standard output. Raises EInOutError with the
+// reason when a write fails; what was written before stays written.
+void WriteStandardOutput(std::string_view bytes);
 
 // Makes SIGINT, SIGTERM and SIGHUP remove every pending temporary file before
 // the process ends by the signal's default action (so the exit status stays

@@ -291,6 +291,42 @@ TEST(BatchRun, FullDiskLeavesOnlyCompleteFiles) {
     EXPECT_EQ(test::ReadText(out / "eins.dxf"), test::ReadText(probe / "eins.dxf"));
 }
 
+TEST(BatchRun, OverwriteReplacesOnlyFilesAndOnlyWhenTheNewOneIsComplete) {
+    TTempDir a, b, out, elsewhere;
+    for (const char* name : {"plan.emf", "skizze.emf", "bild.emf"})
+        test::WriteBytes(a / name, SmallEmf());
+    test::WriteBytes(b / "plan.emf", SmallEmf());
+    test::WriteBytes(out / "plan.dxf", {'a', 'l', 't'});
+    test::WriteBytes(out / "plan0.dxf", {'a', 'l', 't'});
+    test::WriteBytes(elsewhere / "ziel", {'z', 'i', 'e', 'l'});
+    fs::create_symlink(elsewhere / "ziel", out.Path() / "skizze.dxf");
+    fs::create_directory(out.Path() / "bild.dxf");
+
+    // A full disk: the old file stays as it was, and no temporary file is left.
+    SetOutputWriteLimitForTests(100, ENOSPC);
+    TRecorder failing;
+    TBatchRunner broken = failing.Runner(out.Path().string());
+    broken.Overwrite = true;
+    EXPECT_THROW(broken.Run({a / "plan.emf"}), EInOutError);
+    SetOutputWriteLimitForTests(0, 0);
+    EXPECT_EQ(test::ReadText(out / "plan.dxf"), "alt");
+
+    // Two inputs of one name never share an output; a link or a folder of
+    // the name is not replaced but numbered past.
+    TRecorder rec;
+    TBatchRunner runner = rec.Runner(out.Path().string());
+    runner.Overwrite = true;
+    runner.Run({a / "plan.emf", b / "plan.emf", a / "skizze.emf", a / "bild.emf"});
+    EXPECT_EQ(FolderListing(out.Path()),
+              (std::vector<std::string>{"bild.dxf", "bild0.dxf", "plan.dxf", "plan0.dxf", "skizze.dxf",
+                                        "skizze0.dxf"}));
+    const std::string fresh = test::ReadText(out / "bild0.dxf");
+    EXPECT_EQ(test::ReadText(out / "plan.dxf"), fresh);
+    EXPECT_EQ(test::ReadText(out / "plan0.dxf"), fresh);
+    EXPECT_TRUE(fs::is_symlink(out.Path() / "skizze.dxf"));
+    EXPECT_EQ(test::ReadText(elsewhere / "ziel"), "ziel");
+}
+
 TEST(BatchOptions, MappingReachesTheExporter) {
     TmvDXFExport exporter;
     TBatchOptions options;

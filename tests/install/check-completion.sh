@@ -36,6 +36,7 @@ expect "B.WMF a.emf sub " metrovane convert ""
 expect "B.WMF a.emf sub " metrovane convert -o aus x.emf ""
 expect "sub " metrovane convert -o ""
 expect "c.mvn sub " metrovane run -j 2 ""
+expect "--overwrite " metrovane run --ov
 expect "create show " metrovane project ""
 expect "c.mvn sub " metrovane project show ""
 expect "--files-from " metrovane project create --fi

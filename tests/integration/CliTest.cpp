@@ -199,6 +199,8 @@ TEST(Cli, WrongUsageGivesStatusTwoAndAGermanText) {
         {"convert", "-j", "zwei", "eins.emf"},
         {"convert", "--pen-ratio", "abc", "eins.emf"},
         {"convert", "eins.emf", "-o"},
+        {"convert", "eins.emf", "eins.emf", "-o", "-"},
+        {"convert", "-", "eins.emf"},
     };
     for (const auto& args : wrong) {
         TRun run = RunCli(args, work.Path());
@@ -296,6 +298,30 @@ TEST(Cli, ParallelRunIsIdenticalToTheSerialOne) {
     TTempDir single;
     ASSERT_EQ(RunCli({"convert", "-o", single.Path().string(), (work / "b/plan.emf")}, work.Path()).Code, 0);
     EXPECT_EQ(test::ReadText(single / "plan.dxf"), second);
+}
+
+TEST(Cli, StandardInputAndOutputCarryOneDrawing) {
+    TTempDir work;
+    const std::vector<unsigned char> emf = Emf(4);
+    test::WriteBytes(work / "plan.emf", emf);
+    ASSERT_EQ(RunCli({"convert", "-o", "ref", "plan.emf"}, work.Path()).Code, 0);
+    const std::string reference = test::ReadText(work / "ref/plan.dxf");
+
+    // Only the drawing goes to stdout; the message lines go to stderr.
+    TRun piped = RunCli({"convert", "-", "-o", "-"}, work.Path(), std::string(emf.begin(), emf.end()));
+    EXPECT_EQ(piped.Code, 0) << piped.Err;
+    EXPECT_EQ(piped.Out, reference);
+    EXPECT_EQ(Lines(piped.Err),
+              (std::vector<std::string>{"Konvertiere stdin...", "1 Dateien konvertiert..."}));
+    TRun named =
+        RunCli({"convert", "-q", "-o", "aus", "-"}, work.Path(), std::string(emf.begin(), emf.end()));
+    EXPECT_EQ(named.Code, 0) << named.Err;
+    EXPECT_EQ(test::ReadText(work / "aus/stdin.dxf"), reference);
+
+    TRun bad = RunCli({"convert", "-", "-o", "-"}, work.Path(), "kein Bild");
+    EXPECT_EQ(bad.Code, 1);
+    EXPECT_EQ(bad.Out, "");
+    EXPECT_NE(bad.Err.find("metrovane: stdin: Metadatei ist ungültig"), std::string::npos) << bad.Err;
 }
 
 TEST(CliProject, CreateShowAndRun) {
@@ -515,7 +541,8 @@ TEST(Cli, RunningOutOfMemoryNamesTheFile) {
     const std::string command = "(cd " + Quote(work.Path().string()) + " && ulimit -v 1048576 && " +
                                 Quote(MV_CLI_PATH) + " convert -o out riesig.emf 2>err >/dev/null)";
     EXPECT_EQ(test::RunCommand(command), 1);
-    EXPECT_EQ(test::ReadText(work / "err"), "metrovane: riesig.emf: Nicht genügend Arbeitsspeicher für riesig.emf\n");
+    EXPECT_EQ(test::ReadText(work / "err"),
+              "metrovane: riesig.emf: Nicht genügend Arbeitsspeicher für riesig.emf\n");
     EXPECT_TRUE(fs::is_empty(work.Path() / "out"));
 #endif
 }
