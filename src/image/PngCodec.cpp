@@ -73,9 +73,10 @@ private:
 
 } // namespace
 
-void WritePng(const TRgbaImage& image, std::ostream& out) {
+void WritePng(const TRgbaImage& image, std::ostream& out, int level) {
     if (image.Empty()) throw std::invalid_argument("empty image");
     TPngWriter writer;
+    png_set_compression_level(writer.Png(), level);
     TWriteTarget target{&out, nullptr};
     png_set_write_fn(writer.Png(), &target, WriteData, FlushData);
     const bool written = WriteRows(writer.Png(), writer.Info(), image, image.IsOpaque());

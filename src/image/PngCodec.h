@@ -9,11 +9,14 @@
 
 namespace mv {
 
+// zlib's default compression level (6).
+inline constexpr int kPngDefaultLevel = -1;
+
 // Writes the image as a PNG file's bytes: 8-bit RGB when every pixel is
-// opaque, else RGBA, at zlib's default compression level. Errors of the
-// stream (a full disk) pass through as the stream raises them; an empty
-// image raises std::invalid_argument.
-void WritePng(const TRgbaImage& image, std::ostream& out);
+// opaque, else RGBA, at the zlib compression level given (0 to 9). Errors
+// of the stream (a full disk) pass through as the stream raises them; an
+// empty image raises std::invalid_argument.
+void WritePng(const TRgbaImage& image, std::ostream& out, int level = kPngDefaultLevel);
 
 // Decodes PNG bytes (an embedded PNG bitmap that has to be cropped, say) to
 // RGBA. Empty when the bytes are no valid PNG or the image has more than
