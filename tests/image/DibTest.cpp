@@ -23,17 +23,13 @@ void Put(TBytes& b, std::uint64_t v, int size) {
 // A BITMAPINFOHEADER (or a longer one, zero-filled) and what follows it.
 TBytes Info(std::int32_t w, std::int32_t h, int bpp, std::uint32_t compression = 0,
             std::uint32_t sizeImage = 0, std::uint32_t headerSize = 40, std::uint32_t clrUsed = 0) {
+    const std::pair<std::uint64_t, int> fields[] = {
+        {headerSize, 4}, {std::uint32_t(w), 4}, {std::uint32_t(h), 4}, {1, 2},
+        {bpp, 2},        {compression, 4},      {sizeImage, 4},        {0, 8},
+        {clrUsed, 4}};
     TBytes b;
-    Put(b, headerSize, 4);
-    Put(b, static_cast<std::uint32_t>(w), 4);
-    Put(b, static_cast<std::uint32_t>(h), 4);
-    Put(b, 1, 2);
-    Put(b, bpp, 2);
-    Put(b, compression, 4);
-    Put(b, sizeImage, 4);
-    Put(b, 0, 8);
-    Put(b, clrUsed, 4);
-    Put(b, 0, 4);
+    for (auto [value, size] : fields)
+        Put(b, value, size);
     b.resize(headerSize, 0);
     return b;
 }
@@ -43,11 +39,17 @@ void Add(TBytes& b, std::initializer_list<std::uint32_t> values, int size = 4) {
         Put(b, v, size);
 }
 
-// The pixel as 0xRRGGBBAA.
-std::uint32_t Px(const TRgbaImage& image, std::uint32_t x, std::uint32_t y) {
-    const std::uint8_t* p = image.Row(y) + 4 * x;
-    return std::uint32_t{p[0]} << 24 | p[1] << 16 | p[2] << 8 | p[3];
+// Every pixel as 0xRRGGBBAA, top row first.
+std::vector<std::uint32_t> All(const TDib& dib) {
+    std::vector<std::uint32_t> px;
+    const std::span<const std::uint8_t> p = dib.Image.Pixels();
+    for (std::size_t i = 0; i < p.size(); i += 4)
+        px.push_back(std::uint32_t{p[i]} << 24 | p[i + 1] << 16 | p[i + 2] << 8 | p[i + 3]);
+    return px;
 }
+using TPx = std::vector<std::uint32_t>;
+constexpr std::uint32_t R = 0xFF0000FF, B = 0x0000FFFF, K = 0x000000FF,
+                        T = 0; // red, blue, black, transparent
 
 TDib Decode(const TBytes& info, const TBytes& bits, TDibUsage usage = TDibUsage::RgbColors,
             std::span<const TRgb> palette = {}, bool alphaByte = false) {
@@ -59,107 +61,71 @@ TDib Decode(const TBytes& info, const TBytes& bits, TDibUsage usage = TDibUsage:
 TEST(Dib, IndexedDepthsReadTheirColourTablesBottomUpAndTopDown) {
     // 1 bpp, 3 x 2, bottom-up: the first stored row is the lower one.
     TBytes info = Info(3, 2, 1);
-    Add(info, {0x000000FF, 0x00FF0000}); // blue, red (BGR0)
+    Add(info, {0x000000FF, 0x00FF0000}); // blue, red (blue first)
     TDib dib = Decode(info, {0b10100000, 0, 0, 0, 0b01000000, 0, 0, 0});
-    ASSERT_TRUE(dib);
     EXPECT_TRUE(dib.BottomUp);
-    EXPECT_EQ(Px(dib.Image, 0, 1), 0xFF0000FFu);
-    EXPECT_EQ(Px(dib.Image, 1, 1), 0x0000FFFFu);
-    EXPECT_EQ(Px(dib.Image, 1, 0), 0xFF0000FFu);
-
-    // 4 bpp, two of sixteen entries given (clrUsed 2): a missing one is black.
+    EXPECT_EQ(All(dib), (TPx{B, R, B, R, B, R}));
+    // 4 bpp, two of sixteen entries given: a missing one is black.
     info = Info(3, 1, 4, 0, 0, 40, 2);
     Add(info, {0x00102030, 0x00405060});
-    dib = Decode(info, {0x01, 0xF0, 0, 0});
-    ASSERT_TRUE(dib);
-    EXPECT_EQ(Px(dib.Image, 0, 0), 0x102030FFu);
-    EXPECT_EQ(Px(dib.Image, 1, 0), 0x405060FFu);
-    EXPECT_EQ(Px(dib.Image, 2, 0), 0x000000FFu);
-
+    EXPECT_EQ(All(Decode(info, {0x01, 0xF0, 0, 0})), (TPx{0x102030FF, 0x405060FF, K}));
     // 8 bpp top-down, rows padded to four bytes.
     info = Info(2, -2, 8);
     info.resize(40 + 256 * 4, 0);
-    info[40 + 4 * 7 + 1] = 0xAA;
+    info[40 + 4 * 7 + 2] = 0xFF;
     dib = Decode(info, {7, 0, 0, 0, 0, 7, 0, 0});
-    ASSERT_TRUE(dib);
     EXPECT_FALSE(dib.BottomUp);
-    EXPECT_EQ(Px(dib.Image, 0, 0), 0x00AA00FFu);
-    EXPECT_EQ(Px(dib.Image, 1, 1), 0x00AA00FFu);
-
+    EXPECT_EQ(All(dib), (TPx{R, K, K, R}));
     // The core header: 16-bit sizes, three-byte table entries.
     TBytes core;
     Add(core, {12}, 4);
     Add(core, {2, 1, 1, 1}, 2);
-    Add(core, {0x000000, 0xFF0000}, 3); // black, red
-    dib = Decode(core, {0b01000000, 0, 0, 0});
-    ASSERT_TRUE(dib);
-    EXPECT_EQ(Px(dib.Image, 1, 0), 0xFF0000FFu);
+    Add(core, {0x000000, 0xFF0000}, 3);
+    EXPECT_EQ(All(Decode(core, {0b01000000, 0, 0, 0})), (TPx{K, R}));
 }
 
 TEST(Dib, PaletteIndicesUseThePaletteOrAGreyRamp) {
     TBytes info = Info(2, 1, 1);
     Add(info, {0, 1}, 2);
     const TRgb palette[] = {{1, 2, 3}, {200, 100, 50}};
-    TDib dib = Decode(info, {0b01000000, 0, 0, 0}, TDibUsage::PalColors, palette);
-    EXPECT_EQ(Px(dib.Image, 1, 0), 0xC86432FFu);
-    dib = Decode(info, {0b01000000, 0, 0, 0}, TDibUsage::PalColors);
-    EXPECT_EQ(Px(dib.Image, 0, 0), 0x000000FFu);
-    EXPECT_EQ(Px(dib.Image, 1, 0), 0xFFFFFFFFu);
+    EXPECT_EQ(All(Decode(info, {0b01000000, 0, 0, 0}, TDibUsage::PalColors, palette)),
+              (TPx{0x010203FF, 0xC86432FF}));
+    EXPECT_EQ(All(Decode(info, {0b01000000, 0, 0, 0}, TDibUsage::PalColors)), (TPx{K, 0xFFFFFFFF}));
 }
 
 TEST(Dib, DirectColoursWithAndWithoutMasks) {
-    // 16 bpp 5-5-5, then 5-6-5 through masks after a plain header.
-    TDib dib = Decode(Info(1, 1, 16), {0x60, 0x7C, 0, 0}); // red 31, green 3 of 31
-    EXPECT_EQ(Px(dib.Image, 0, 0), 0xFF1900FFu);
+    // 16 bpp 5-5-5 (red 31, green 3 of 31), then 5-6-5 through masks after a plain header.
+    EXPECT_EQ(All(Decode(Info(1, 1, 16), {0x60, 0x7C, 0, 0})), (TPx{0xFF1900FF}));
     TBytes info = Info(1, 1, 16, 3);
     Add(info, {0xF800, 0x07E0, 0x001F});
-    dib = Decode(info, {0xE0, 0x07, 0, 0}); // green 63
-    EXPECT_EQ(Px(dib.Image, 0, 0), 0x00FF00FFu);
-
-    // 24 bpp and 32 bpp: the fourth byte counts only when asked for.
-    dib = Decode(Info(1, 1, 24), {1, 2, 3, 0});
-    EXPECT_EQ(Px(dib.Image, 0, 0), 0x030201FFu);
-    dib = Decode(Info(1, 1, 32), {1, 2, 3, 0});
-    EXPECT_EQ(Px(dib.Image, 0, 0), 0x030201FFu);
-    dib = Decode(Info(1, 1, 32), {1, 2, 3, 0x40}, TDibUsage::RgbColors, {}, true);
-    EXPECT_EQ(Px(dib.Image, 0, 0), 0x03020140u);
-
+    EXPECT_EQ(All(Decode(info, {0xE0, 0x07, 0, 0})), (TPx{0x00FF00FF}));
+    // 24 and 32 bpp: the fourth byte counts only when asked for.
+    EXPECT_EQ(All(Decode(Info(1, 1, 24), {1, 2, 3, 0})), (TPx{0x030201FF}));
+    EXPECT_EQ(All(Decode(Info(1, 1, 32), {1, 2, 3, 9})), (TPx{0x030201FF}));
+    EXPECT_EQ(All(Decode(Info(1, 1, 32), {1, 2, 3, 0x40}, TDibUsage::RgbColors, {}, true)),
+              (TPx{0x03020140}));
     // A V5 header carries its masks, the alpha mask among them.
     info = Info(2, 1, 32, 3, 0, 124);
     const std::uint32_t masks[] = {0x000000FF, 0x0000FF00, 0x00FF0000, 0xFF000000};
     for (int i = 0; i < 4; ++i)
         for (int k = 0; k < 4; ++k)
             info[40 + 4 * i + k] = static_cast<std::uint8_t>(masks[i] >> (8 * k));
-    dib = Decode(info, {0x11, 0x22, 0x33, 0x80, 0x11, 0x22, 0x33, 0x00});
-    ASSERT_TRUE(dib);
-    EXPECT_EQ(Px(dib.Image, 0, 0), 0x11223380u);
-    EXPECT_EQ(Px(dib.Image, 1, 0), 0x11223300u);
+    EXPECT_EQ(All(Decode(info, {0x11, 0x22, 0x33, 0x80, 0x11, 0x22, 0x33, 0x00})),
+              (TPx{0x11223380, 0x11223300}));
 }
 
-TEST(Dib, RunLengthStreamsOfBothDepths) {
+TEST(Dib, RunLengthStreamsOfBothDepthsLeaveSkippedPixelsTransparent) {
     TBytes info = Info(6, 3, 8, 1);
     info.resize(40 + 256 * 4, 0);
     info[40 + 4 * 1 + 2] = 0xFF; // 1 red
     info[40 + 4 * 2 + 0] = 0xFF; // 2 blue
-    // Row 0: run of 2 red, literal 2 1 2 (padded); end of line; delta 2 right 1 up; run of 1 blue; end.
-    TDib dib = Decode(info, {2, 1, 0, 3, 2, 1, 2, 0, 0, 0, 0, 2, 2, 1, 1, 2, 0, 1});
-    ASSERT_TRUE(dib);
-    EXPECT_EQ(Px(dib.Image, 1, 2), 0xFF0000FFu);
-    EXPECT_EQ(Px(dib.Image, 2, 2), 0x0000FFFFu);
-    EXPECT_EQ(Px(dib.Image, 4, 2), 0x0000FFFFu);
-    EXPECT_EQ(Px(dib.Image, 5, 2), 0u); // never written: transparent
-    EXPECT_EQ(Px(dib.Image, 2, 0), 0x0000FFFFu);
-    EXPECT_EQ(Px(dib.Image, 0, 1), 0u);
-
+    // Two red; literal blue red blue (padded); end of line; move 2 right and 1 up; one blue; end.
+    EXPECT_EQ(All(Decode(info, {2, 1, 0, 3, 2, 1, 2, 0, 0, 0, 0, 2, 2, 1, 1, 2, 0, 1})),
+              (TPx{T, T, B, T, T, T, /**/ T, T, T, T, T, T, /**/ R, R, B, R, B, T}));
     info = Info(5, 1, 4, 2);
     Add(info, {0, 0x00FF0000, 0x000000FF});
-    dib = Decode(info, {3, 0x12, 0, 3, 0x21, 0x20, 0, 1}); // alternating run, a literal past the row end
-    ASSERT_TRUE(dib);
-    EXPECT_EQ(Px(dib.Image, 0, 0), 0xFF0000FFu);
-    EXPECT_EQ(Px(dib.Image, 1, 0), 0x0000FFFFu);
-    EXPECT_EQ(Px(dib.Image, 2, 0), 0xFF0000FFu);
-    EXPECT_EQ(Px(dib.Image, 3, 0), 0x0000FFFFu);
-    EXPECT_EQ(Px(dib.Image, 4, 0), 0xFF0000FFu);
+    // An alternating run, then a literal that reaches past the row end.
+    EXPECT_EQ(All(Decode(info, {3, 0x12, 0, 3, 0x21, 0x20, 0, 1})), (TPx{R, B, R, B, R}));
 }
 
 TEST(Dib, HostileRunLengthStreamsStayInsideTheImage) {
@@ -210,12 +176,11 @@ TEST(Dib, SizesThatDisagreeWithTheRecordAreRefused) {
 }
 
 TEST(Dib, EmbeddedJpegAndPngAreHandedOnAsTheyAre) {
-    TRgbaImage image(3, 2);
     std::ostringstream png;
-    WritePng(image, png);
+    WritePng(TRgbaImage(3, 2), png);
     const std::string text = png.str();
     const TBytes pngBytes(text.begin(), text.end());
-    TDib dib = Decode(Info(3, 2, 0, 5, static_cast<std::uint32_t>(pngBytes.size())), pngBytes);
+    TDib dib = Decode(Info(3, 2, 0, 5), pngBytes);
     ASSERT_TRUE(dib && dib.Embedded);
     EXPECT_EQ(dib.Embedded->Kind, TEmbeddedKind::Png);
     EXPECT_EQ(dib.Embedded->Bytes, pngBytes);
@@ -237,9 +202,7 @@ TEST(Dib, PackedBitmapsAndRecordSpans) {
     TBytes packed = Info(1, 1, 8, 0, 0, 40, 2);
     Add(packed, {0, 0x00123456});
     Add(packed, {1});
-    TDib dib = DecodePackedDib(packed, TDibUsage::RgbColors);
-    ASSERT_TRUE(dib);
-    EXPECT_EQ(Px(dib.Image, 0, 0), 0x123456FFu);
+    EXPECT_EQ(All(DecodePackedDib(packed, TDibUsage::RgbColors)), (TPx{0x123456FF}));
     EXPECT_EQ(DecodePackedDib(Info(1, 1, 8, 0, 0, 40, 0xFFFFFFFF), TDibUsage::RgbColors).Failure,
               TDibFailure::HeaderTooShort);
 

@@ -66,10 +66,7 @@ TEST(ImageOps, TransparencyFromAColourAMaskAndAlphaBlending) {
     EXPECT_EQ(Alpha(image, 0, 0), 255);
 
     // A monochrome mask one pixel to the left of the image: its column 0 is not used.
-    TRgbaImage mask(3, 2);
-    for (std::uint32_t y = 0; y < 2; ++y)
-        for (std::uint32_t x = 0; x < 3; ++x)
-            Set(mask, x, y, 0, 0, 0);
+    TRgbaImage mask(3, 2); // black
     Set(mask, 2, 1, 255, 255, 255);
     TRgbaImage masked = Pattern(2, 2);
     ApplyMask(masked, mask, TMaskShows::WhereWhite, 1, 0);
