@@ -13,7 +13,9 @@
 //      definition, and flush its stream (so that a full disk shows now).
 //   3. Commit() the set. Should another program have taken a planned name
 //      since Add (NamesChanged), write the DXF anew with the new names.
-//   4. Commit the DXF.
+//   4. Commit the DXF. Should it get another name there (its own was
+//      taken meanwhile), the images keep theirs: the drawing names them
+//      relative to its folder, so they are still found.
 
 #include "image/Dib.h"
 #include "image/RgbaImage.h"
