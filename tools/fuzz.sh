@@ -22,7 +22,7 @@ bash tools/install-deps.sh --fuzz
 build=build-fuzz
 CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMV_FUZZ=ON \
   -DMV_BUILD_TESTS=OFF -DMV_BUILD_BENCH=OFF -DMV_BUILD_GUI=OFF >/dev/null
-if ! cmake --build "$build" -j"$(nproc)" --target fuzz_Convert fuzz_WhiteMask fuzz_Project \
+if ! cmake --build "$build" -j"$(nproc)" --target fuzz_Convert fuzz_WhiteMask fuzz_Project fuzz_Dib \
     >"$build/build.log" 2>&1; then
   tail -n 40 "$build/build.log"
   exit 1
@@ -33,7 +33,7 @@ fi
 maxlen=16384
 seeds="$build/seeds"
 rm -rf "$seeds"
-mkdir -p "$seeds/metafile" "$seeds/convert" "$seeds/project" "$build/findings"
+mkdir -p "$seeds/metafile" "$seeds/convert" "$seeds/project" "$seeds/dib" "$build/findings"
 corpus="${MV_CORPUS_DIR:-../shared/corpus}"
 for f in examples/*.emf examples/*.wmf "$corpus"/emf/*.emf "$corpus"/wmf/*.wmf; do
   [ -f "$f" ] && [ "$(stat -c %s "$f")" -le "$maxlen" ] || continue
@@ -47,6 +47,12 @@ counted() { printf "\\$(printf %03o $(($1 & 255)))\\000\\000\\000"; printf %s "$
 { printf 'Tarvold Metrovane 1.0\002\000\000\000'; counted 10 /a/pl.emf; counted 5 b.wmf
   counted 4 /out; printf '\001\000\001\000'; } >"$seeds/project/two"
 { printf 'Tarvold Metrovane 1.0\000\000\000\000'; counted 0 ''; printf '\000\001\001\001'; } >"$seeds/project/empty"
+# Bitmaps: an 8-bit run-length stream after its header, a packed monochrome one.
+zeros16='\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0'
+printf "\0\012(\0\0\0\04\0\0\0\02\0\0\0\01\0\010\0\01\0\0\0\0\0\0\0$zeros16\03\05\0\0\02\07\0\01" \
+  >"$seeds/dib/rle8"
+printf "\010\0(\0\0\0\02\0\0\0\02\0\0\0\01\0\01\0\0\0\0\0\0\0\0\0$zeros16\0\0\0\0\377\377\377\0\0100\0\0\0\0200\0\0\0" \
+  >"$seeds/dib/mono"
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
@@ -69,4 +75,5 @@ run() { # target seed-folder
 run Convert "$seeds/convert"
 run WhiteMask "$seeds/metafile"
 run Project "$seeds/project"
+run Dib "$seeds/dib"
 exit "$failed"

@@ -21,14 +21,6 @@ namespace {
 namespace fs = std::filesystem;
 using test::TTempDir;
 
-std::vector<std::string> Entries(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 // Every test runs with unnamed temporary files and with named ones.
 class OutputFileTest : public ::testing::TestWithParam<bool> {
 protected:
@@ -58,8 +50,9 @@ TEST_P(OutputFileTest, NameAppearsOnlyWhenCommittedAndNothingIsReplacedOrFollowe
     EXPECT_EQ(test::ReadText(dir / "target.txt"), "t");
     EXPECT_EQ(test::ReadText(dir / "old.dxf"), "old");
     EXPECT_FALSE(fs::exists(dir / "nowhere"));
-    EXPECT_EQ(Entries(dir.Path()), (std::vector<std::string>{"dangling.dxf", "folder.dxf", "link.dxf",
-                                                             "new.dxf", "old.dxf", "target.txt"}));
+    EXPECT_EQ(test::FolderEntries(dir.Path()),
+              (std::vector<std::string>{"dangling.dxf", "folder.dxf", "link.dxf", "new.dxf", "old.dxf",
+                                        "target.txt"}));
 }
 
 TEST_P(OutputFileTest, DroppedFilesLeaveNothingAndReplacingTakesTheLinkNotItsTarget) {
@@ -68,7 +61,7 @@ TEST_P(OutputFileTest, DroppedFilesLeaveNothingAndReplacingTakesTheLinkNotItsTar
         TOutputFile dropped(dir / "a.dxf");
         dropped.Stream() << "abc";
     }
-    EXPECT_TRUE(Entries(dir.Path()).empty());
+    EXPECT_TRUE(test::FolderEntries(dir.Path()).empty());
     EXPECT_THROW(TOutputFile(dir / "missing/d.dxf"), EFCreateError);
 
     // Whole-file writes replace; a failed one keeps the old contents.
@@ -81,7 +74,7 @@ TEST_P(OutputFileTest, DroppedFilesLeaveNothingAndReplacingTakesTheLinkNotItsTar
     SetOutputWriteLimitForTests(0, 0);
     EXPECT_EQ(test::ReadText(dir / "p.mvn"), "alt");
     EXPECT_EQ(test::ReadText(dir / "target.txt"), "t");
-    EXPECT_EQ(Entries(dir.Path()), (std::vector<std::string>{"p.mvn", "target.txt"}));
+    EXPECT_EQ(test::FolderEntries(dir.Path()), (std::vector<std::string>{"p.mvn", "target.txt"}));
 }
 
 TEST_P(OutputFileTest, TerminatingSignalRemovesPendingFiles) {
@@ -99,7 +92,7 @@ TEST_P(OutputFileTest, TerminatingSignalRemovesPendingFiles) {
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
-    EXPECT_TRUE(Entries(dir.Path()).empty());
+    EXPECT_TRUE(test::FolderEntries(dir.Path()).empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(TempKinds, OutputFileTest, ::testing::Values(true, false),

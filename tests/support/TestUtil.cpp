@@ -1,5 +1,6 @@
 #include "TestUtil.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <fstream>
@@ -26,6 +27,14 @@ TTempDir::~TTempDir() {
 void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes) {
     std::ofstream f(path, std::ios::binary);
     f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::vector<std::string> FolderEntries(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 std::string ReadText(const std::string& path) {
@@ -56,15 +65,18 @@ int RunCommand(const std::string& command, std::string* output) {
     char buf[4096];
     std::string out;
     std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, pipe.get())) > 0) out.append(buf, n);
+    while ((n = std::fread(buf, 1, sizeof buf, pipe.get())) > 0)
+        out.append(buf, n);
     int status = ::pclose(pipe.release());
     if (output) *output = out;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 int RunEzdxfAudit(const std::vector<std::string>& files, std::string* output) {
-    std::string command = std::string("/usr/bin/python3 '") + MV_SOURCE_DIR + "/tests/integration/ezdxf_audit.py'";
-    for (const std::string& f : files) command += " '" + f + "'";
+    std::string command =
+        std::string("/usr/bin/python3 '") + MV_SOURCE_DIR + "/tests/integration/ezdxf_audit.py'";
+    for (const std::string& f : files)
+        command += " '" + f + "'";
     return RunCommand(command, output);
 }
 

@@ -22,6 +22,8 @@ private:
 };
 
 void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes);
+// The names in a folder, sorted.
+std::vector<std::string> FolderEntries(const std::filesystem::path& folder);
 std::string ReadText(const std::string& path);
 // Splits a DXF text at CR LF (the last line end included).
 std::vector<std::string> SplitCrLf(const std::string& text);
