@@ -2,7 +2,7 @@
 # Installs the Debian 12 packages that building and testing need; only what
 # is missing, so a machine that has everything is not touched.
 set -euo pipefail
-packages=(build-essential cmake pkg-config
+packages=(build-essential cmake pkg-config clang-format
   libgtest-dev libgmock-dev googletest libbenchmark-dev libcli11-dev
   libfreetype-dev libfontconfig-dev fontconfig fonts-dejavu-core
   qt6-base-dev qt6-translations-l10n python3 python3-ezdxf xvfb xauth locales)

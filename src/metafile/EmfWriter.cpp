@@ -9,11 +9,10 @@
 
 namespace mv {
 
-TEmfWriter::TEmfWriter() {
-    // Room for the header record, written by Finish once the counts are known.
-    bytes_.resize(HeaderSize, 0);
-    records_ = 1;
-}
+// Room for the header record, written by Finish once the counts are known.
+// Made at construction: growing the empty vector instead makes g++ 12 warn
+// about a copy it cannot see to be empty.
+TEmfWriter::TEmfWriter() : bytes_(HeaderSize, 0), records_(1) {}
 
 TEmfWriter& TEmfWriter::Begin(std::uint32_t type) {
     if (open_) throw std::logic_error("TEmfWriter: record already open");

@@ -36,10 +36,14 @@ struct TRun {
 // Runs metrovane with the arguments in `cwd`, stdout and stderr apart.
 TRun RunCli(const std::vector<std::string>& args, const fs::path& cwd) {
     TTempDir capture;
-    std::string command = "cd " + Quote(cwd.string()) + " && " + Quote(MV_CLI_PATH);
+    // Appended piece by piece: a literal + std::string temporary misleads
+    // g++ 12's overlap analysis into a -Wrestrict warning.
+    std::string command = "cd ";
+    command.append(Quote(cwd.string())).append(" && ").append(Quote(MV_CLI_PATH));
     for (const std::string& a : args)
-        command += " " + Quote(a);
-    command += " >" + Quote(capture / "out") + " 2>" + Quote(capture / "err") + " </dev/null";
+        command.append(" ").append(Quote(a));
+    command.append(" >").append(Quote(capture / "out")).append(" 2>").append(Quote(capture / "err"));
+    command.append(" </dev/null");
     TRun run;
     run.Code = test::RunCommand("(" + command + ")");
     run.Out = test::ReadText(capture / "out");

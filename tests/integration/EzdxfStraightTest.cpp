@@ -19,7 +19,8 @@ TEST(IndependentReader, SkeletonAndStraightEntities) {
             const std::string empty = dir / ("empty" + std::to_string(version) + ".dxf");
             if (!use01mm) TmvDXFExport().SaveToFile(empty), files.push_back(empty);
             for (int style = 1; style <= 4; ++style)
-                e.AddLineType(LineTypeNames[style].Name, LineTypeNames[style].Dashes, LineTypeNames[style].Last);
+                e.AddLineType(LineTypeNames[style].Name, LineTypeNames[style].Dashes,
+                              LineTypeNames[style].Last);
             TdxfExportData d;
             d.Color = 1;
             d.PenWidth = 3;

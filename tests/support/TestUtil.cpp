@@ -56,15 +56,18 @@ int RunCommand(const std::string& command, std::string* output) {
     char buf[4096];
     std::string out;
     std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, pipe.get())) > 0) out.append(buf, n);
+    while ((n = std::fread(buf, 1, sizeof buf, pipe.get())) > 0)
+        out.append(buf, n);
     int status = ::pclose(pipe.release());
     if (output) *output = out;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 int RunEzdxfAudit(const std::vector<std::string>& files, std::string* output) {
-    std::string command = std::string("/usr/bin/python3 '") + MV_SOURCE_DIR + "/tests/integration/ezdxf_audit.py'";
-    for (const std::string& f : files) command += " '" + f + "'";
+    std::string command =
+        std::string("/usr/bin/python3 '") + MV_SOURCE_DIR + "/tests/integration/ezdxf_audit.py'";
+    for (const std::string& f : files)
+        command += " '" + f + "'";
     return RunCommand(command, output);
 }
 
