@@ -2,7 +2,7 @@
 #include "dxf/EntityGroups.h"
 #include "dxf/Figures.h"
 #include "dxf/RealFormat.h"
-#include "dxf/Rounding.h"
+#include "figure/Rounding.h"
 
 #include <algorithm>
 #include <cmath>

@@ -3,7 +3,7 @@
 // metafile interpreter produces, the layers, the generated line types and the
 // interpreter, and writes everything as one DXF file (R14 or R2000).
 
-#include "dxf/ExportData.h"
+#include "figure/ExportData.h"
 #include "dxf/Figures.h"
 #include "dxf/Layers.h"
 #include "dxf/LineList.h"

@@ -3,8 +3,8 @@
 // DXF file. Each figure keeps its own copy of the description it was made
 // from and writes one entity through the exporter's writer primitives.
 
-#include "dxf/ExportData.h"
-#include "dxf/Rect.h"
+#include "figure/ExportData.h"
+#include "figure/Rect.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,7 +1,7 @@
 #include "dxf/DXFExport.h"
 #include "dxf/EntityGroups.h"
 #include "dxf/Figures.h"
-#include "dxf/Rounding.h"
+#include "figure/Rounding.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 #include "dxf/WhiteMask.h"
 
-#include "dxf/Rounding.h"
+#include "figure/Rounding.h"
 #include "dxf/WhiteMaskIndex.h"
 
 #include <utility>

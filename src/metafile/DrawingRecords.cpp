@@ -1,8 +1,9 @@
 // Drawing records: each becomes zero or more figures of the exporter, made
 // from the description in Data.
 #include "dxf/DXFExport.h"
-#include "dxf/Layers.h"
-#include "dxf/Rounding.h"
+#include "figure/Colors.h"
+#include "figure/LineTypes.h"
+#include "figure/Rounding.h"
 #include "metafile/Metafile.h"
 #include "platform/CodePage.h"
 #include "platform/Errors.h"

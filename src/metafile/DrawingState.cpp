@@ -1,8 +1,9 @@
 // The device-context model: objects, selections, the saved state, the world
 // transform and the mapping of logical points to figure points.
 #include "dxf/DXFExport.h"
-#include "dxf/Layers.h"
-#include "dxf/Rounding.h"
+#include "figure/Colors.h"
+#include "figure/LineTypes.h"
+#include "figure/Rounding.h"
 #include "metafile/Metafile.h"
 #include "platform/Errors.h"
 #include "platform/TextMeasure.h"

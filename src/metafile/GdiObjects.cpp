@@ -1,6 +1,6 @@
 #include "metafile/GdiObjects.h"
 
-#include "dxf/Layers.h"
+#include "figure/Colors.h"
 #include "metafile/EnhMetafile.h"
 #include "platform/CodePage.h"
 

@@ -3,7 +3,7 @@
 // metafile through a reduced model of a Windows device context and turns
 // every drawing record into figures of the exporter that owns it.
 
-#include "dxf/ExportData.h"
+#include "figure/ExportData.h"
 #include "metafile/EnhMetafile.h"
 #include "metafile/GdiObjects.h"
 

@@ -1,6 +1,7 @@
 #include "dxf/DXFExport.h"
 #include "EmfBuilder.h"
 #include "TestUtil.h"
+#include "figure/LineTypes.h"
 #include "metafile/EnhMetafile.h"
 #include "platform/Errors.h"
 

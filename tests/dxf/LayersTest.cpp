@@ -1,5 +1,6 @@
 #include "dxf/Layers.h"
 #include "dxf/DXFExport.h"
+#include "figure/Colors.h"
 
 #include <gtest/gtest.h>
 

@@ -3,6 +3,7 @@
 
 #include "TestUtil.h"
 #include "dxf/DXFExport.h"
+#include "figure/LineTypes.h"
 
 #include <gtest/gtest.h>
 

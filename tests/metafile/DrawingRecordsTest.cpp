@@ -1,7 +1,8 @@
 // Drawing records to figures: which figures, in which order, with which
 // description; and records whose counts do not fit their size.
 #include "InterpretFixture.h"
-#include "dxf/Layers.h"
+#include "figure/Colors.h"
+#include "figure/LineTypes.h"
 #include "platform/Errors.h"
 
 #include <cmath>

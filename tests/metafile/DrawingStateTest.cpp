@@ -1,8 +1,9 @@
 // The device-context model: mapping, transforms, saved state, objects and
 // stock objects, pens and line types.
 #include "InterpretFixture.h"
-#include "dxf/Layers.h"
-#include "dxf/Rounding.h"
+#include "figure/Colors.h"
+#include "figure/LineTypes.h"
+#include "figure/Rounding.h"
 #include "platform/Errors.h"
 
 #include <cmath>
