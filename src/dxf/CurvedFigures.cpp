@@ -183,12 +183,12 @@ void TmvExpDXFEllipse::SplitIntoLines(TFigureList& list) const {
 // ---------------------------------------------------------------- arcs
 
 void TmvExpDXFArc::Export(TmvDXFExport& exporter) const {
-    if (ArcKind == 0) {
+    if (ArcKind == ArcShape::Circular) {
         AddCircleGroups(exporter, Data, "ARC");
         exporter.AddString(100, "AcDbArc");
         AddReal(exporter, 50, Data.StartAngle);
         AddReal(exporter, 51, Data.EndAngle);
-    } else if (ArcKind == 1) {
+    } else if (ArcKind == ArcShape::Elliptical) {
         AddEllipseGroups(exporter, Data);
         if (IsFullEllipse()) {
             AddFullEllipseParameters(exporter);
@@ -215,8 +215,8 @@ long double TmvExpDXFArc::EllipticalSweep() const {
 
 bool TmvExpDXFArc::IntersectsRect(const TRect& rect) const {
     // An arc of unknown kind is never written, so nothing of it can be hidden.
-    if (ArcKind > 1) return false;
-    if (ArcKind == 0) {
+    if (ArcKind > ArcShape::Elliptical) return false;
+    if (ArcKind == ArcShape::Circular) {
         // The square of the whole circle, whatever the sweep.
         const long double cx = Data.Point1.x, cy = Data.Point1.y, r = Data.Radius;
         return RectsIntersect(NormalizedRect(cx - r, cy - r, cx + r, cy + r), rect);
@@ -247,9 +247,9 @@ bool TmvExpDXFArc::IntersectsRect(const TRect& rect) const {
 }
 
 void TmvExpDXFArc::SplitIntoLines(TFigureList& list) const {
-    if (ArcKind > 1) return;
+    if (ArcKind > ArcShape::Elliptical) return;
     auto emit = [&](const TdxfPoint& p, const TdxfPoint& q) { AppendLine(list, p, q); };
-    if (ArcKind == 1) {
+    if (ArcKind == ArcShape::Elliptical) {
         const TEllipseAxes e(Data);
         EmitCurve(
             Data.StartAngle, EllipticalSweep(),

@@ -266,7 +266,7 @@ void TmvDXFExport::AddPolylineHeader(const TdxfFigureFields& data, std::int32_t 
     AddColor(data);
     AddLineTypeAndWeight(data);
     AddInt(90, vertexCount);
-    AddInt(70, data.Flags);
+    AddInt(70, static_cast<std::int32_t>(data.Flags));
     if (data.ConstWidth != 0) AddFloat(43, data.ConstWidth);
 }
 

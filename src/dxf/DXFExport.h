@@ -3,10 +3,10 @@
 // metafile interpreter produces, the layers, the generated line types and the
 // interpreter, and writes everything as one DXF file (R14 or R2000).
 
-#include "figure/ExportData.h"
 #include "dxf/Figures.h"
 #include "dxf/Layers.h"
 #include "dxf/LineList.h"
+#include "figure/ExportData.h"
 
 #include <cstdint>
 #include <memory>

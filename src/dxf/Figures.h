@@ -129,10 +129,10 @@ public:
     bool IsEllipse;
 };
 
-// ARC (ArcKind 0) or elliptical arc as ELLIPSE with parameters (ArcKind 1).
+// ARC (circular ArcKind) or elliptical arc as ELLIPSE with parameters.
 class TmvExpDXFArc : public TmvExpDXFFigure {
 public:
-    explicit TmvExpDXFArc(const TdxfExportData& data) : TmvExpDXFFigure(data), ArcKind(data.Kind) {}
+    explicit TmvExpDXFArc(const TdxfExportData& data) : TmvExpDXFFigure(data), ArcKind(data.Kind.AsArc()) {}
     TFigureKind Kind() const override { return TFigureKind::Arc; }
     void SplitIntoLines(TFigureList& list) const override;
     bool IntersectsRect(const TRect& rect) const override;
@@ -144,7 +144,7 @@ public:
     // Elliptical arc: the counter-clockwise sweep from start to end, radians.
     long double EllipticalSweep() const;
 
-    std::uint8_t ArcKind;
+    ArcShape ArcKind;
 };
 
 class TmvExpDXFMText : public TmvExpDXFFigure {
@@ -180,8 +180,8 @@ public:
         return j < LoopPointCount(loop) ? Loops[loop][j] : TdxfPoint{};
     }
 
-    std::uint8_t HatchStyle = 0;
-    std::uint8_t BoundaryKind = 0;
+    BrushHatch HatchStyle = BrushHatch::Solid;
+    HatchKind BoundaryKind = HatchKind::Polygon;
     std::vector<TdxfPointList> Loops; // polygon hatch only
     std::int32_t LoopCount = 0;
     std::string PatternName;

@@ -16,7 +16,7 @@ struct TPatternLine {
 
 // Pattern lines of the hatched brush styles 2 to 7, offsets as multiples of
 // the line spacing; an empty result for any other style.
-std::span<const TPatternLine> PatternLines(std::uint8_t style) {
+std::span<const TPatternLine> PatternLines(BrushHatch style) {
     static constexpr TPatternLine horizontal[] = {{0, 0, 1}};
     static constexpr TPatternLine vertical[] = {{90, -1, 0}};
     static constexpr TPatternLine forward[] = {{135, -1, -1}};
@@ -24,17 +24,17 @@ std::span<const TPatternLine> PatternLines(std::uint8_t style) {
     static constexpr TPatternLine cross[] = {{0, 0, 1}, {90, -1, 1}};
     static constexpr TPatternLine diagonalCross[] = {{45, -1, 1}, {135, -1, -1}};
     switch (style) {
-    case 2:
+    case BrushHatch::Horizontal:
         return horizontal;
-    case 3:
+    case BrushHatch::Vertical:
         return vertical;
-    case 4:
+    case BrushHatch::ForwardDiagonal:
         return forward;
-    case 5:
+    case BrushHatch::BackwardDiagonal:
         return backward;
-    case 6:
+    case BrushHatch::Cross:
         return cross;
-    case 7:
+    case BrushHatch::DiagonalCross:
         return diagonalCross;
     default:
         return {};
@@ -44,23 +44,24 @@ std::span<const TPatternLine> PatternLines(std::uint8_t style) {
 } // namespace
 
 TmvExpDXFHatch::TmvExpDXFHatch(const TdxfExportData& data)
-    : TmvExpDXFFigure(data), HatchStyle(data.HatchStyle), BoundaryKind(data.Kind), PatternName("SOLID") {
-    Data.Flags = 1;
-    if (HatchStyle != 0) {
-        Data.Flags = 0;
+    : TmvExpDXFFigure(data), HatchStyle(data.HatchStyle), BoundaryKind(data.Kind.AsHatch()),
+      PatternName("SOLID") {
+    Data.Flags = FigureFlags::SolidFill;
+    if (HatchStyle != BrushHatch::Solid) {
+        Data.Flags = FigureFlags::None;
         switch (HatchStyle) {
-        case 2:
-        case 3:
+        case BrushHatch::Horizontal:
+        case BrushHatch::Vertical:
             PatternName = "LINE";
             break;
-        case 4:
-        case 5:
+        case BrushHatch::ForwardDiagonal:
+        case BrushHatch::BackwardDiagonal:
             PatternName = "ANSI31";
             break;
-        case 6:
+        case BrushHatch::Cross:
             PatternName = "NET";
             break;
-        case 7:
+        case BrushHatch::DiagonalCross:
             PatternName = "ANSI37";
             break;
         default:
@@ -68,7 +69,7 @@ TmvExpDXFHatch::TmvExpDXFHatch(const TdxfExportData& data)
         }
     }
     switch (BoundaryKind) {
-    case 0:
+    case HatchKind::Polygon:
         if (data.Count == 0) return;
         LoopCount = data.Count;
         for (const TdxfPointList& list : data.Points) {
@@ -85,8 +86,8 @@ TmvExpDXFHatch::TmvExpDXFHatch(const TdxfExportData& data)
             if (loop.size() >= 3) Loops.push_back(std::move(loop));
         }
         break;
-    case 1:
-    case 2:
+    case HatchKind::Circle:
+    case HatchKind::Ellipse:
         LoopCount = 1;
         break;
     default:
@@ -98,8 +99,8 @@ TmvExpDXFHatch::TmvExpDXFHatch(const TdxfExportData& data)
 void TmvExpDXFHatch::Export(TmvDXFExport& exporter) const {
     // No boundary, nothing to fill: a polygon hatch whose lists were all
     // dropped, or a boundary kind that no record makes.
-    if (BoundaryKind == 0 && Loops.empty()) return;
-    if (BoundaryKind > 2) return;
+    if (BoundaryKind == HatchKind::Polygon && Loops.empty()) return;
+    if (BoundaryKind > HatchKind::Ellipse) return;
 
     exporter.AddEntityHeader("HATCH", "AcDbHatch");
     exporter.AddColor(Data);
@@ -109,10 +110,10 @@ void TmvExpDXFHatch::Export(TmvDXFExport& exporter) const {
     AddFixedGroup(exporter, "220", "0");
     AddFixedGroup(exporter, "230", "1");
     exporter.AddString(2, PatternName);
-    exporter.AddInt(70, Data.Flags);
+    exporter.AddInt(70, static_cast<std::int32_t>(Data.Flags));
     AddFixedGroup(exporter, " 71", "0");
 
-    if (BoundaryKind == 0) {
+    if (BoundaryKind == HatchKind::Polygon) {
         exporter.AddInt(91, static_cast<std::int32_t>(Loops.size()));
         for (const TdxfPointList& loop : Loops) {
             const std::size_t n = loop.size();
@@ -132,9 +133,9 @@ void TmvExpDXFHatch::Export(TmvDXFExport& exporter) const {
         AddFixedGroup(exporter, " 91", "1");
         AddFixedGroup(exporter, " 92", "1");
         AddFixedGroup(exporter, " 93", "1");
-        exporter.AddInt(72, BoundaryKind == 1 ? 2 : 3);
+        exporter.AddInt(72, BoundaryKind == HatchKind::Circle ? 2 : 3);
         exporter.AddPoint(10, Data.Point1);
-        if (BoundaryKind == 1) {
+        if (BoundaryKind == HatchKind::Circle) {
             AddReal(exporter, 40, exporter.ScaleValue(Data.Radius));
         } else {
             exporter.AddPoint(11, Data.Point2);
@@ -148,7 +149,7 @@ void TmvExpDXFHatch::Export(TmvDXFExport& exporter) const {
 
     AddFixedGroup(exporter, " 75", "0");
     AddFixedGroup(exporter, " 76", "1");
-    if (Data.Flags == 0) {
+    if (Data.Flags == FigureFlags::None) {
         // Spacing 0.05 of the hatch scale, or 0.05 itself for hundredths of a
         // millimetre; held in single precision like the scale.
         const float s = exporter.Use01MM ? 0.05f : 0.05f * exporter.HatchScale;

@@ -31,7 +31,7 @@ void TmvExpDXFPolyline::SplitIntoLines(TFigureList& list) const {
     if (n == 0) return;
     for (std::size_t i = 0; i + 1 < n; ++i)
         AppendLine(list, Vertices[i], Vertices[i + 1]);
-    if (Data.Flags == 1) AppendLine(list, Vertices[n - 1], Vertices[0]);
+    if (Data.Flags == FigureFlags::Closed) AppendLine(list, Vertices[n - 1], Vertices[0]);
 }
 
 bool TmvExpDXFPolyline::IntersectsRect(const TRect& rect) const {

@@ -35,7 +35,7 @@ std::int32_t CheckedInt32(std::int64_t v) {
 
 // ---------------------------------------------------------------- fill and outline
 
-void TmvMetafile::Fill(std::uint8_t kind) {
+void TmvMetafile::Fill(HatchKind kind) {
     if (!Brush) return;
     Data.Color = Brush->Color;
     Data.HatchStyle = Brush->HatchStyle;
@@ -46,7 +46,7 @@ void TmvMetafile::Fill(std::uint8_t kind) {
 bool TmvMetafile::OutlineNeeded() {
     if (!Pen) return false;
     // A solid fill in the pen's colour already shows the outline.
-    if (Brush && Brush->HatchStyle == 0 && Brush->Color == Pen->Color) return false;
+    if (Brush && Brush->HatchStyle == BrushHatch::Solid && Brush->Color == Pen->Color) return false;
     Data.Color = Pen->Color;
     return true;
 }
@@ -77,10 +77,10 @@ void TmvMetafile::PolyRecord(std::span<const std::uint8_t> bytes, bool points16,
     }
     Data.Points.push_back(std::move(list));
     Data.Count = 1;
-    Data.Flags = closed ? 1 : 0;
+    Data.Flags = closed ? FigureFlags::Closed : FigureFlags::None;
     if (movesPosition && count > 0) Position = last;
     if (closed) {
-        Fill(0);
+        Fill(HatchKind::Polygon);
         if (!OutlineNeeded()) return;
     } else if (!Pen) {
         return;
@@ -107,7 +107,7 @@ void TmvMetafile::PolyPolyRecord(std::span<const std::uint8_t> bytes, bool close
     r.Require(pointsAt, sum, 4);
 
     Data.Count = static_cast<std::uint16_t>(nPolys);
-    Data.Flags = closed ? 1 : 0;
+    Data.Flags = closed ? FigureFlags::Closed : FigureFlags::None;
     Data.Points.resize(nPolys);
     const std::uint8_t* p = bytes.data() + pointsAt;
     for (std::uint32_t k = 0; k < nPolys; ++k) {
@@ -118,7 +118,7 @@ void TmvMetafile::PolyPolyRecord(std::span<const std::uint8_t> bytes, bool close
             list.push_back(OutputPoint(TransformPoint(Le16(p), Le16(p + 2))));
     }
     if (closed) {
-        Fill(0);
+        Fill(HatchKind::Polygon);
         if (!OutlineNeeded()) return;
     } else if (!Pen) {
         return;
@@ -131,7 +131,7 @@ void TmvMetafile::PolyPolyRecord(std::span<const std::uint8_t> bytes, bool close
 
 void TmvMetafile::LineTo(const TRecordReader& r) {
     const TIntPoint to = ReadPoint(r, 8);
-    if (!Pen || Pen->Style == 5) {
+    if (!Pen || Pen->Style == PenStyle::Null) {
         Position = to;
         return;
     }
@@ -157,7 +157,7 @@ void TmvMetafile::Rectangle(const TRecordReader& r) {
     if (Brush) {
         Data.Count = 1;
         Data.Points.push_back({{p1.x, p1.y, 0}, {p2.x, p1.y, 0}, {p2.x, p2.y, 0}, {p1.x, p2.y, 0}});
-        Fill(0);
+        Fill(HatchKind::Polygon);
     }
     if (OutlineNeeded()) Exporter.AddRectangle(Data);
 }
@@ -176,7 +176,7 @@ void TmvMetafile::RoundRect(const TRecordReader& r) {
     Data.Points.push_back({map(L + dx, T), map(R - dx, T), map(R, T + dy), map(R, B - dy), map(R - dx, B),
                            map(L + dx, B), map(L, B - dy), map(L, T + dy)});
     ApplyPen();
-    Data.Flags = 1;
+    Data.Flags = FigureFlags::Closed;
     Data.Count = 1;
     Exporter.AddPolyline(Data, 0);
 }
@@ -230,7 +230,7 @@ void TmvMetafile::Ellipse(const TRecordReader& r) {
         ToEllipseForm(shape);
         Exporter.AddEllipse(Data);
     }
-    Fill(shape.IsCircle ? 1 : 2);
+    Fill(shape.IsCircle ? HatchKind::Circle : HatchKind::Ellipse);
 }
 
 void TmvMetafile::ArcRecord(const TRecordReader& r) {
@@ -250,10 +250,10 @@ void TmvMetafile::ArcRecord(const TRecordReader& r) {
     Data.StartAngle = static_cast<float>(angle(24));
     Data.EndAngle = static_cast<float>(angle(32));
     if (shape.IsCircle) {
-        Data.Kind = 0;
+        Data.Kind = ArcShape::Circular;
     } else {
         ToEllipseForm(shape);
-        Data.Kind = 1;
+        Data.Kind = ArcShape::Elliptical;
     }
     Exporter.AddArc(Data);
 }
@@ -265,7 +265,7 @@ void TmvMetafile::AngleArc(const TRecordReader& r) {
     const float start = r.F32(20);
     Data.StartAngle = start;
     Data.EndAngle = static_cast<float>(static_cast<long double>(start) + r.F32(24));
-    Data.Kind = 0;
+    Data.Kind = ArcShape::Circular;
     Exporter.AddArc(Data);
 }
 
@@ -322,7 +322,7 @@ void TmvMetafile::ExtTextOut(const TRecordReader& r) {
         Data.Height =
             static_cast<float>(std::fabs(static_cast<long double>(Font->Height) * XForm.eM22) / 1.6L);
         Data.Rotation = static_cast<float>(Font->Escapement / 10.0L);
-        Data.Flags = Font->Italic ? 1 : 0;
+        Data.Flags = Font->Italic ? FigureFlags::Italic : FigureFlags::None;
     }
     std::uint8_t align = (TextAlign & (8 | 16)) ? 6 : 0;
     if (TextAlign & 4)

@@ -78,18 +78,20 @@ void TmvMetafile::ApplyPen() {
     if (!Pen) return;
     Data.Color = Pen->Color;
     Data.PenWidth = static_cast<float>(Pen->Width);
-    RegisterLineType(Pen->Style <= 6 ? Pen->Style : 1);
-    if (Pen->Style >= 1 && Pen->Style <= 4) Data.Text = LineTypeNames[Pen->Style].Name;
+    // User and alternate styles, and anything beyond, draw dashed.
+    RegisterLineType(Pen->Style <= PenStyle::InsideFrame ? Pen->Style : PenStyle::Dash);
+    if (Pen->Style >= PenStyle::Dash && Pen->Style <= PenStyle::DashDotDot)
+        Data.Text = LineTypeOf(Pen->Style).Name;
 }
 
-void TmvMetafile::RegisterLineType(std::uint8_t style) {
-    if (style <= 7) {
-        const auto bit = static_cast<std::uint8_t>(1u << style);
+void TmvMetafile::RegisterLineType(PenStyle style) {
+    if (style <= PenStyle::UserStyle) {
+        const auto bit = static_cast<std::uint8_t>(1u << static_cast<unsigned>(style));
         if (EmittedLineTypes & bit) return;
         EmittedLineTypes |= bit;
     }
-    if (style >= 1 && style <= 4) {
-        const TLineTypeDef& def = LineTypeNames[style];
+    if (style >= PenStyle::Dash && style <= PenStyle::DashDotDot) {
+        const TLineTypeDef& def = LineTypeOf(style);
         Exporter.AddLineType(def.Name, def.Dashes, def.Last);
     }
 }

@@ -10,14 +10,14 @@ namespace mv {
 // the object index bytes 8..11).
 
 TmvPen::TmvPen(const TRecordReader& record, bool alternativeBlack) : TmvGDI(TKind::Pen) {
-    Style = static_cast<std::uint8_t>(record.U32(12) & 0xFF);
+    Style = static_cast<PenStyle>(record.U32(12) & 0xFF);
     Width = record.I32(16);
     Color = ColorToIndex(record.U32(24), alternativeBlack);
 }
 
 TmvExtPen::TmvExtPen(const TRecordReader& record, bool alternativeBlack) {
     // offBmi, cbBmi, offBits and cbBits (12..27) come before the EXTLOGPEN.
-    Style = static_cast<std::uint8_t>(record.U32(28) & 0xFF);
+    Style = static_cast<PenStyle>(record.U32(28) & 0xFF);
     Width = static_cast<std::int32_t>(record.U32(32));
     Color = ColorToIndex(record.U32(40), alternativeBlack);
 }
@@ -27,7 +27,7 @@ TmvBrush::TmvBrush(const TRecordReader& record, bool alternativeBlack) : TmvGDI(
     const std::uint32_t style = record.U32(12);
     Color = ColorToIndex(record.U32(16), alternativeBlack);
     const std::uint32_t hatch = record.U32(20);
-    HatchStyle = style == BS_HATCHED && hatch <= 5 ? static_cast<std::uint8_t>(hatch + 2) : 0;
+    HatchStyle = style == BS_HATCHED && hatch <= 5 ? static_cast<BrushHatch>(hatch + 2) : BrushHatch::Solid;
 }
 
 TmvFont::TmvFont(const TRecordReader& record) : TmvGDI(TKind::Font) {

@@ -2,6 +2,9 @@
 // The pen, brush and font objects that metafile records create. Colours are
 // kept as DXF colour numbers, converted when the object is made.
 
+#include "figure/ExportData.h"
+#include "figure/LineTypes.h"
+
 #include <cstdint>
 #include <string>
 
@@ -29,7 +32,7 @@ public:
 
     std::int32_t Color = -1; // DXF colour number
     std::int32_t Width = 0;  // logical units
-    std::uint8_t Style = 0;  // low byte of the pen style
+    PenStyle Style = PenStyle::Solid;
 };
 
 class TmvExtPen : public TmvPen {
@@ -45,7 +48,7 @@ public:
     TmvBrush(const TRecordReader& record, bool alternativeBlack);
 
     std::int32_t Color = -1;
-    std::uint8_t HatchStyle = 0; // 0 solid, 2..7 hatched
+    BrushHatch HatchStyle = BrushHatch::Solid;
 };
 
 class TmvFont : public TmvGDI {

@@ -53,7 +53,7 @@ public:
     // A logical point all the way to a figure point.
     TdxfPoint MapPoint(std::int32_t x, std::int32_t y) const;
     void ApplyPen();
-    void RegisterLineType(std::uint8_t style);
+    void RegisterLineType(PenStyle style);
 
     // The single saved copy of the state.
     struct TSavedState {
@@ -102,7 +102,7 @@ private:
     TdxfPoint OutputPoint(TIntPoint p) const;
     // Drops every reference to an object that is about to be freed.
     void ForgetObject(const TmvGDI* object);
-    void Fill(std::uint8_t kind);
+    void Fill(HatchKind kind);
     // Whether a filled shape needs its outline; sets the pen colour if so.
     bool OutlineNeeded();
     TShape SetUpShape(const TRecordReader& r);

@@ -37,7 +37,7 @@ TdxfExportData Ellipse(float cx, float cy, float ax, float ay, float ratio) {
 
 TdxfExportData EllipticalArc(float ax, float ay, float ratio, float start, float end) {
     TdxfExportData d = Ellipse(0, 0, ax, ay, ratio);
-    d.Kind = 1;
+    d.Kind = ArcShape::Elliptical;
     d.StartAngle = start;
     d.EndAngle = end;
     return d;
@@ -162,7 +162,7 @@ TEST(CurvedFiguresTest, EllipticalArcWithinOneMillionthIsWrittenFull) {
 
 TEST(CurvedFiguresTest, ArcOfUnknownKindIsLeftOutEntirely) {
     TdxfExportData d = Circle(0, 0, 10);
-    d.Kind = 2;
+    d.Kind = static_cast<ArcShape>(2);
     TmvExpDXFArc arc(d);
     TmvDXFExport ex;
     arc.Export(ex);

@@ -156,7 +156,7 @@ TEST(DXFExport, StraightEntities) {
     e.AddRectangle(rect);
     TdxfExportData poly;
     poly.Count = 2;
-    poly.Flags = 1;
+    poly.Flags = FigureFlags::Closed;
     poly.Points = {{{1, 1, 0}}, {{5, 6, 0}, {7, 8, 0}}};
     e.AddPolyline(poly, 1);
     e.SaveToString();

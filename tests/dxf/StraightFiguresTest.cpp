@@ -11,7 +11,7 @@ namespace {
 TdxfExportData Poly(std::vector<TdxfPoint> pts, std::uint8_t flags = 0) {
     TdxfExportData d;
     d.Count = 1;
-    d.Flags = flags;
+    d.Flags = static_cast<FigureFlags>(flags);
     d.Points = {std::move(pts)};
     return d;
 }

@@ -39,7 +39,7 @@ TdxfExportData LineData(float x1, float y1, float x2, float y2) {
 TdxfExportData PolyData(std::vector<TdxfPoint> pts, std::uint8_t flags = 0) {
     TdxfExportData d;
     d.Color = 1;
-    d.Flags = flags;
+    d.Flags = static_cast<FigureFlags>(flags);
     d.Count = 1;
     d.Points.push_back(std::move(pts));
     return d;
@@ -69,8 +69,8 @@ TdxfExportData CircleData(float cx, float cy, float r) {
 TdxfExportData HatchData(std::vector<TdxfPoint> loop, std::int32_t color = 255, std::uint8_t style = 0) {
     TdxfExportData d;
     d.Color = color;
-    d.HatchStyle = style;
-    d.Kind = 0;
+    d.HatchStyle = static_cast<BrushHatch>(style);
+    d.Kind = HatchKind::Polygon;
     d.Count = 1;
     d.Points.push_back(std::move(loop));
     return d;
@@ -460,7 +460,7 @@ TEST(WhiteMaskIndex, ConservativeBoxHoldsTheFigureRectangle) {
         e.Point2 = i % 2 ? TdxfPoint{s(rng), 0, 0} : TdxfPoint{0, s(rng), 0};
         e.Radius = 0.3f;
         ex.AddEllipse(e);
-        e.Kind = static_cast<std::uint8_t>(i % 2);
+        e.Kind = static_cast<ArcShape>(i % 2);
         e.StartAngle = rot(rng);
         e.EndAngle = rot(rng);
         ex.AddArc(e);
@@ -547,7 +547,7 @@ void BuildRandomDrawing(TmvDXFExport& ex, std::uint32_t seed, int figures, int m
             const int n = 1 + pick(rng) % 6;
             for (int j = 0; j < n; ++j)
                 pts.push_back(pt());
-            d.Flags = static_cast<std::uint8_t>(pick(rng) % 2);
+            d.Flags = static_cast<FigureFlags>(pick(rng) % 2);
             d.Count = 1;
             if (withHuge && pick(rng) < 2) pts.back().y = -3e9f;
             d.Points.push_back(pts);
@@ -576,8 +576,8 @@ void BuildRandomDrawing(TmvDXFExport& ex, std::uint32_t seed, int figures, int m
             }
         } else if (k < 56) {
             d.Point1 = pt();
-            d.Kind = static_cast<std::uint8_t>(pick(rng) < 75 ? 0 : 1);
-            if (d.Kind == 0) {
+            d.Kind = pick(rng) < 75 ? ArcShape::Circular : ArcShape::Elliptical;
+            if (d.Kind == ArcShape::Circular) {
                 d.Radius = len(rng) * scale / 2;
                 d.StartAngle = static_cast<float>(pick(rng) * 4);
                 d.EndAngle = static_cast<float>(pick(rng) * 4);

@@ -35,7 +35,7 @@ TEST(IndependentReader, SkeletonAndStraightEntities) {
             d.ConstWidth = 1.5f;
             d.Color = 0;
             e.AddRectangle(d);
-            d.Flags = 1;
+            d.Flags = FigureFlags::Closed;
             d.Count = 2;
             d.Points = {{{0, 0, 0}, {10, 0, 0}, {10, 10, 0}}, {{5, 5, 0}}};
             e.AddPolyline(d, 0);

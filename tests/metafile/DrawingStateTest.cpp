@@ -201,11 +201,11 @@ TEST_F(InterpretTest, BrushStylesAndHatches) {
         B.SelectObject(i).Poly(emr::POLYGON, {{0, 0}});
     Load();
     ASSERT_EQ(Exporter.Figures.size(), 4u);
-    EXPECT_EQ(D(0).HatchStyle, 0);
+    EXPECT_EQ(D(0).HatchStyle, BrushHatch::Solid);
     EXPECT_EQ(D(0).Color, ColorToIndex(Blue, false));
-    EXPECT_EQ(D(1).HatchStyle, 6);
-    EXPECT_EQ(D(2).HatchStyle, 0);
-    EXPECT_EQ(D(3).HatchStyle, 0);
+    EXPECT_EQ(D(1).HatchStyle, BrushHatch::Cross);
+    EXPECT_EQ(D(2).HatchStyle, BrushHatch::Solid);
+    EXPECT_EQ(D(3).HatchStyle, BrushHatch::Solid);
 }
 
 TEST_F(InterpretTest, FontFields) {
