@@ -83,12 +83,30 @@ TmvDXFExport::~TmvDXFExport() = default;
 void TmvDXFExport::SetCurrentLayer(TmvExpDXFLayer* layer) {
     CurrentLayer = layer;
     CurrentLayerName = layer->LayerName;
+    figures_.SetLayerName(layer->LayerName);
 }
 
 void TmvDXFExport::SetCurrentLayer(std::unique_ptr<TmvExpDXFLayer> layer) {
     TmvExpDXFLayer* raw = layer.get();
     Layers.push_back(std::move(layer));
     SetCurrentLayer(raw);
+}
+
+void TmvDXFExport::SetInterpretSettings(const TInterpretSettings& settings) {
+    interpretSettings_ = settings;
+    if (Interpreter) Interpreter->Settings = settings;
+}
+
+void TmvDXFExport::SetAlternativeBlack(bool value) {
+    TInterpretSettings settings = interpretSettings_;
+    settings.AlternativeBlack = value;
+    SetInterpretSettings(settings);
+}
+
+void TmvDXFExport::SetTextMeasure(ITextMeasure* measure) {
+    TInterpretSettings settings = interpretSettings_;
+    settings.TextMeasure = measure;
+    SetInterpretSettings(settings);
 }
 
 // ---------------------------------------------------------------- loading
@@ -99,7 +117,7 @@ void TmvDXFExport::LoadFromFile(const std::string& fileName) {
 }
 
 void TmvDXFExport::LoadFromMetafile(const TEnhMetafile& metafile) {
-    if (!Interpreter) Interpreter = std::make_unique<TmvMetafile>(*this);
+    if (!Interpreter) Interpreter = std::make_unique<TmvMetafile>(*this, interpretSettings_);
     ResetDrawing();
     Interpreter->Play(metafile);
 }
@@ -112,44 +130,7 @@ void TmvDXFExport::ResetDrawing() {
     if (Interpreter) Interpreter->ResetEmittedLineTypes();
 }
 
-// ---------------------------------------------------------------- adding figures
-
-template <class F, class... Args> void TmvDXFExport::Append(Args&&... args) {
-    auto figure = std::make_unique<F>(std::forward<Args>(args)...);
-    figure->Layer = CurrentLayerName;
-    Figures.push_back(std::move(figure));
-}
-
-void TmvDXFExport::AddPixel(const TdxfExportData& data) {
-    Append<TmvExpDXFPixel>(data);
-}
-void TmvDXFExport::AddLine(const TdxfExportData& data) {
-    Append<TmvExpDXFLine>(data);
-}
-void TmvDXFExport::AddRectangle(const TdxfExportData& data) {
-    Append<TmvExpDXFRectangle>(data);
-}
-void TmvDXFExport::AddHatch(const TdxfExportData& data) {
-    Append<TmvExpDXFHatch>(data);
-}
-void TmvDXFExport::AddPolyline(const TdxfExportData& data, int index) {
-    Append<TmvExpDXFPolyline>(data, index);
-}
-void TmvDXFExport::AddPolyBezier(const TdxfExportData& data, int index) {
-    Append<TmvExpDXFPolyBezier>(data, index);
-}
-void TmvDXFExport::AddCircle(const TdxfExportData& data) {
-    Append<TmvExpDXFEllipse>(data, false);
-}
-void TmvDXFExport::AddEllipse(const TdxfExportData& data) {
-    Append<TmvExpDXFEllipse>(data, true);
-}
-void TmvDXFExport::AddArc(const TdxfExportData& data) {
-    Append<TmvExpDXFArc>(data);
-}
-void TmvDXFExport::AddMText(const TdxfExportData& data) {
-    Append<TmvExpDXFMText>(data);
-}
+// ---------------------------------------------------------------- line types
 
 void TmvDXFExport::AddLineType(std::string_view name, std::span<const float> lengths, int last) {
     float sum = 0; // summed in single precision
@@ -273,9 +254,9 @@ void TmvDXFExport::AddPolylineHeader(const TdxfFigureFields& data, std::int32_t 
 // ---------------------------------------------------------------- saving
 
 void TmvDXFExport::WriteEntities() {
-    if (ParseWhite) ApplyWhiteMasks(Figures);
+    if (ParseWhite) ApplyWhiteMasks(figures_.Figures());
     Output = &EntityLines;
-    for (const auto& figure : Figures) {
+    for (const auto& figure : figures_.Figures()) {
         CurrentLayerName = figure->Layer;
         figure->Export(*this);
     }

@@ -3,10 +3,13 @@
 // metafile interpreter produces, the layers, the generated line types and the
 // interpreter, and writes everything as one DXF file (R14 or R2000).
 
+#include "dxf/FigureCollector.h"
 #include "dxf/Figures.h"
 #include "dxf/Layers.h"
 #include "dxf/LineList.h"
 #include "figure/ExportData.h"
+#include "figure/FigureSink.h"
+#include "metafile/InterpretSettings.h"
 
 #include <cstdint>
 #include <memory>
@@ -20,9 +23,8 @@ namespace mv {
 
 class TmvMetafile;
 class TEnhMetafile;
-class ITextMeasure;
 
-class TmvDXFExport {
+class TmvDXFExport : public IFigureSink {
 public:
     TmvDXFExport();
     ~TmvDXFExport();
@@ -33,11 +35,14 @@ public:
     void SetParseWhite(bool value) { ParseWhite = value; }
     void SetUse01MM(bool value) { Use01MM = value; }
     void SetAutoCADVersion(std::int8_t value) { AutoCADVersion = value; }
-    // Black as colour number 250 instead of 7. Read while the metafile is
-    // interpreted, so it must be set before loading.
-    void SetAlternativeBlack(bool value) { AlternativeBlack = value; }
+    // The interpreter's settings, read while the metafile is interpreted, so
+    // they must be set before loading.
+    void SetInterpretSettings(const TInterpretSettings& settings);
+    const TInterpretSettings& InterpretSettings() const { return interpretSettings_; }
+    // Black as colour number 250 instead of 7.
+    void SetAlternativeBlack(bool value);
     // Text measurement used by the interpreter; none = the platform's default.
-    void SetTextMeasure(ITextMeasure* measure) { TextMeasure = measure; }
+    void SetTextMeasure(ITextMeasure* measure);
     // Makes one of the exporter's own layers current.
     void SetCurrentLayer(TmvExpDXFLayer* layer);
     // Takes a new layer into Layers and makes it current.
@@ -52,19 +57,29 @@ public:
     // The whole file as it would be written (for tests and previews).
     std::string SaveToString();
 
-    // Adding figures (called by the interpreter).
-    void AddPixel(const TdxfExportData& data);
-    void AddLine(const TdxfExportData& data);
-    void AddRectangle(const TdxfExportData& data);
-    void AddHatch(const TdxfExportData& data);
-    void AddPolyline(const TdxfExportData& data, int index);
-    void AddPolyBezier(const TdxfExportData& data, int index);
-    void AddCircle(const TdxfExportData& data);
-    void AddEllipse(const TdxfExportData& data);
-    void AddArc(const TdxfExportData& data);
-    void AddMText(const TdxfExportData& data);
+    // Adding figures (called by the interpreter): each makes a figure on the
+    // current layer.
+    void AddPixel(const TdxfExportData& data) override { figures_.AddPixel(data); }
+    void AddLine(const TdxfExportData& data) override { figures_.AddLine(data); }
+    void AddRectangle(const TdxfExportData& data) override { figures_.AddRectangle(data); }
+    void AddHatch(const TdxfExportData& data) override { figures_.AddHatch(data); }
+    void AddPolyline(const TdxfExportData& data, int index) override { figures_.AddPolyline(data, index); }
+    void AddPolyBezier(const TdxfExportData& data, int index) override {
+        figures_.AddPolyBezier(data, index);
+    }
+    void AddCircle(const TdxfExportData& data) override { figures_.AddCircle(data); }
+    void AddEllipse(const TdxfExportData& data) override { figures_.AddEllipse(data); }
+    void AddArc(const TdxfExportData& data) override { figures_.AddArc(data); }
+    void AddMText(const TdxfExportData& data) override { figures_.AddMText(data); }
     // Appends one LTYPE record to LineTypeLines.
-    void AddLineType(std::string_view name, std::span<const float> lengths, int last);
+    void AddLineType(std::string_view name, std::span<const float> lengths, int last) override;
+
+    // Takes over a figure made elsewhere; it keeps its layer.
+    void AddFigure(std::unique_ptr<TmvExpDXFFigure> figure) {
+        figures_.Figures().push_back(std::move(figure));
+    }
+    // The figures in drawing order.
+    const TFigureList& Figures() const { return figures_.Figures(); }
 
     // Writer primitives: all append to Output.
     void AddInt(int code, std::int32_t value);
@@ -89,7 +104,6 @@ public:
     TmvExpDXFLayer* CurrentLayer = nullptr;
     std::string CurrentLayerName = "0";
     std::vector<std::unique_ptr<TmvExpDXFLayer>> Layers;
-    TFigureList Figures;
     TLineList* Output;
     TLineList EntityLines;
     TLineList LineTypeLines;
@@ -101,14 +115,14 @@ public:
     bool ParseWhite = false;
     float HatchScale = 300.0f;
     long double PenWidthRatio = -1.0L;
-    bool AlternativeBlack = false;
-    ITextMeasure* TextMeasure = nullptr;
 
 private:
     void WriteEntities();
     void BuildHead(TLineList& head);
     void BuildTail(TLineList& tail);
-    template <class F, class... Args> void Append(Args&&... args);
+
+    TFigureCollector figures_;
+    TInterpretSettings interpretSettings_;
 };
 
 } // namespace mv

@@ -1,6 +1,5 @@
-// Drawing records: each becomes zero or more figures of the exporter, made
-// from the description in Data.
-#include "dxf/DXFExport.h"
+// Drawing records: each becomes zero or more figures of the sink, made from
+// the description in Data.
 #include "figure/Colors.h"
 #include "figure/LineTypes.h"
 #include "figure/Rounding.h"
@@ -40,7 +39,7 @@ void TmvMetafile::Fill(HatchKind kind) {
     Data.Color = Brush->Color;
     Data.HatchStyle = Brush->HatchStyle;
     Data.Kind = kind;
-    Exporter.AddHatch(Data);
+    Sink.AddHatch(Data);
 }
 
 bool TmvMetafile::OutlineNeeded() {
@@ -86,9 +85,9 @@ void TmvMetafile::PolyRecord(std::span<const std::uint8_t> bytes, bool points16,
         return;
     }
     if (bezier)
-        Exporter.AddPolyBezier(Data, 0);
+        Sink.AddPolyBezier(Data, 0);
     else
-        Exporter.AddPolyline(Data, 0);
+        Sink.AddPolyline(Data, 0);
 }
 
 void TmvMetafile::PolyPolyRecord(std::span<const std::uint8_t> bytes, bool closed) {
@@ -124,7 +123,7 @@ void TmvMetafile::PolyPolyRecord(std::span<const std::uint8_t> bytes, bool close
         return;
     }
     for (std::uint32_t k = 0; k < nPolys; ++k)
-        Exporter.AddPolyline(Data, static_cast<int>(k));
+        Sink.AddPolyline(Data, static_cast<int>(k));
 }
 
 // ---------------------------------------------------------------- lines, pixels, boxes
@@ -139,13 +138,13 @@ void TmvMetafile::LineTo(const TRecordReader& r) {
     Data.Point1 = OutputPoint(Position);
     Data.Point2 = OutputPoint(to);
     Position = to;
-    Exporter.AddLine(Data);
+    Sink.AddLine(Data);
 }
 
 void TmvMetafile::SetPixel(const TRecordReader& r) {
     Data.Color = ColorToIndex(r.U32(16), AlternativeBlack());
     Data.Point1 = MapPoint(r.I32(8), r.I32(12));
-    Exporter.AddPixel(Data);
+    Sink.AddPixel(Data);
 }
 
 void TmvMetafile::Rectangle(const TRecordReader& r) {
@@ -159,7 +158,7 @@ void TmvMetafile::Rectangle(const TRecordReader& r) {
         Data.Points.push_back({{p1.x, p1.y, 0}, {p2.x, p1.y, 0}, {p2.x, p2.y, 0}, {p1.x, p2.y, 0}});
         Fill(HatchKind::Polygon);
     }
-    if (OutlineNeeded()) Exporter.AddRectangle(Data);
+    if (OutlineNeeded()) Sink.AddRectangle(Data);
 }
 
 void TmvMetafile::RoundRect(const TRecordReader& r) {
@@ -178,7 +177,7 @@ void TmvMetafile::RoundRect(const TRecordReader& r) {
     ApplyPen();
     Data.Flags = FigureFlags::Closed;
     Data.Count = 1;
-    Exporter.AddPolyline(Data, 0);
+    Sink.AddPolyline(Data, 0);
 }
 
 // ---------------------------------------------------------------- circles, ellipses, arcs
@@ -225,10 +224,10 @@ void TmvMetafile::Ellipse(const TRecordReader& r) {
     ApplyPen();
     const TShape shape = SetUpShape(r);
     if (shape.IsCircle) {
-        Exporter.AddCircle(Data);
+        Sink.AddCircle(Data);
     } else {
         ToEllipseForm(shape);
-        Exporter.AddEllipse(Data);
+        Sink.AddEllipse(Data);
     }
     Fill(shape.IsCircle ? HatchKind::Circle : HatchKind::Ellipse);
 }
@@ -255,7 +254,7 @@ void TmvMetafile::ArcRecord(const TRecordReader& r) {
         ToEllipseForm(shape);
         Data.Kind = ArcShape::Elliptical;
     }
-    Exporter.AddArc(Data);
+    Sink.AddArc(Data);
 }
 
 void TmvMetafile::AngleArc(const TRecordReader& r) {
@@ -266,7 +265,7 @@ void TmvMetafile::AngleArc(const TRecordReader& r) {
     Data.StartAngle = start;
     Data.EndAngle = static_cast<float>(static_cast<long double>(start) + r.F32(24));
     Data.Kind = ArcShape::Circular;
-    Exporter.AddArc(Data);
+    Sink.AddArc(Data);
 }
 
 // ---------------------------------------------------------------- text
@@ -352,7 +351,7 @@ void TmvMetafile::ExtTextOut(const TRecordReader& r) {
     Data.Text = text;
     TextString = std::move(text);
     Data.Point1 = OutputPoint(at);
-    Exporter.AddMText(Data);
+    Sink.AddMText(Data);
 }
 
 } // namespace mv

@@ -1,6 +1,5 @@
 // The device-context model: objects, selections, the saved state, the world
 // transform and the mapping of logical points to figure points.
-#include "dxf/DXFExport.h"
 #include "figure/Colors.h"
 #include "figure/LineTypes.h"
 #include "figure/Rounding.h"
@@ -34,11 +33,11 @@ TXForm ReadXForm(const TRecordReader& r, std::size_t at) {
 } // namespace
 
 bool TmvMetafile::AlternativeBlack() const {
-    return Exporter.AlternativeBlack;
+    return Settings.AlternativeBlack;
 }
 
 ITextMeasure& TmvMetafile::Measure() const {
-    return Exporter.TextMeasure ? *Exporter.TextMeasure : DefaultTextMeasure();
+    return Settings.Measure();
 }
 
 // ---------------------------------------------------------------- mapping
@@ -92,7 +91,7 @@ void TmvMetafile::RegisterLineType(PenStyle style) {
     }
     if (style >= PenStyle::Dash && style <= PenStyle::DashDotDot) {
         const TLineTypeDef& def = LineTypeOf(style);
-        Exporter.AddLineType(def.Name, def.Dashes, def.Last);
+        Sink.AddLineType(def.Name, def.Dashes, def.Last);
     }
 }
 

@@ -1,12 +1,12 @@
 #include "metafile/Metafile.h"
 
-#include "dxf/DXFExport.h"
 #include "platform/Errors.h"
 
 namespace mv {
 
-TmvMetafile::TmvMetafile(TmvDXFExport& exporter)
-    : Exporter(exporter), StockPen(std::make_unique<TmvPen>()), StockBrush(std::make_unique<TmvBrush>()) {}
+TmvMetafile::TmvMetafile(IFigureSink& sink, const TInterpretSettings& settings)
+    : Sink(sink), Settings(settings), StockPen(std::make_unique<TmvPen>()),
+      StockBrush(std::make_unique<TmvBrush>()) {}
 
 TmvMetafile::~TmvMetafile() = default;
 

@@ -1,11 +1,13 @@
 #pragma once
 // TmvMetafile: the metafile interpreter. It walks the records of one enhanced
-// metafile through a reduced model of a Windows device context and turns
-// every drawing record into figures of the exporter that owns it.
+// metafile through a reduced model of a Windows device context and hands
+// every drawing record to its figure sink as figure descriptions.
 
 #include "figure/ExportData.h"
+#include "figure/FigureSink.h"
 #include "metafile/EnhMetafile.h"
 #include "metafile/GdiObjects.h"
+#include "metafile/InterpretSettings.h"
 
 #include <array>
 #include <cstdint>
@@ -14,9 +16,6 @@
 #include <vector>
 
 namespace mv {
-
-class TmvDXFExport;
-class ITextMeasure;
 
 struct TXForm {
     float eM11 = 0, eM12 = 0, eM21 = 0, eM22 = 0, eDx = 0, eDy = 0;
@@ -32,7 +31,8 @@ struct TIntPoint {
 
 class TmvMetafile {
 public:
-    explicit TmvMetafile(TmvDXFExport& exporter);
+    // The sink receives every figure and line type; it must outlive the interpreter.
+    explicit TmvMetafile(IFigureSink& sink, const TInterpretSettings& settings = {});
     ~TmvMetafile();
     TmvMetafile(const TmvMetafile&) = delete;
     TmvMetafile& operator=(const TmvMetafile&) = delete;
@@ -41,7 +41,7 @@ public:
     void Play(const TEnhMetafile& metafile);
     // Interprets one record.
     void PlayRecord(const TEmrRecord& record);
-    // Forgets which line types were handed to the exporter (start of a drawing).
+    // Forgets which line types were handed to the sink (start of a drawing).
     void ResetEmittedLineTypes() { EmittedLineTypes = 0; }
 
     // Mapping of points (the drawing state's coordinate rules).
@@ -68,7 +68,8 @@ public:
 
     TSavedState SavedState;
     TXForm XForm = IdentityXForm;
-    TmvDXFExport& Exporter;
+    IFigureSink& Sink;
+    TInterpretSettings Settings;
     std::vector<std::unique_ptr<TmvGDI>> Objects;
     TmvPen* Pen = nullptr;
     std::unique_ptr<TmvPen> StockPen;

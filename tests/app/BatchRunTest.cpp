@@ -263,7 +263,7 @@ TEST(BatchOptions, MappingReachesTheExporter) {
     EXPECT_EQ(exporter.AutoCADVersion, 1);
     EXPECT_FALSE(exporter.ParseWhite);
     EXPECT_TRUE(exporter.Use01MM);
-    EXPECT_FALSE(exporter.AlternativeBlack);
+    EXPECT_FALSE(exporter.InterpretSettings().AlternativeBlack);
     EXPECT_EQ(exporter.PenWidthRatio, -1.0L);
 
     options.R14 = true;
@@ -275,7 +275,7 @@ TEST(BatchOptions, MappingReachesTheExporter) {
     EXPECT_EQ(exporter.AutoCADVersion, 0);
     EXPECT_TRUE(exporter.ParseWhite);
     EXPECT_FALSE(exporter.Use01MM);
-    EXPECT_TRUE(exporter.AlternativeBlack);
+    EXPECT_TRUE(exporter.InterpretSettings().AlternativeBlack);
     EXPECT_EQ(exporter.PenWidthRatio, 0.25L);
 }
 

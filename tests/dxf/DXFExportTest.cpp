@@ -66,7 +66,7 @@ TEST(DXFExport, EmptyDrawingIsTheExactSkeleton) {
 TEST(DXFExport, EmptyMetafileGivesTheSkeletonAndNoLineTypes) {
     TmvDXFExport e;
     e.LoadFromMetafile(TEnhMetafile::FromEmfBytes(test::TEmfBuilder().Build()));
-    EXPECT_TRUE(e.Figures.empty());
+    EXPECT_TRUE(e.Figures().empty());
     EXPECT_EQ(test::SplitCrLf(e.SaveToString()), ReadExpected("empty_r2000.txt"));
 }
 

@@ -175,7 +175,7 @@ TEST_F(InterpretTest, RoundRectIsAnOctagonWhateverTheBrush) {
 TEST_F(InterpretTest, EllipseOrCircleFromTheBox) {
     B.Ellipse(0, 0, 100, 100).Ellipse(0, 0, 100, 99).Ellipse(0, 0, 100, 50).Ellipse(0, 0, 50, 100);
     Load();
-    ASSERT_EQ(Exporter.Figures.size(), 4u);
+    ASSERT_EQ(Exporter.Figures().size(), 4u);
     EXPECT_FALSE(Fig<TmvExpDXFEllipse>(0).IsEllipse);
     EXPECT_EQ(D(0).Point1, (TdxfPoint{50.5f, -50.5f, 0}));
     EXPECT_EQ(D(0).Radius, 50.5f);
@@ -211,7 +211,7 @@ TEST_F(InterpretTest, TurnedOverBoxesAreOrderedBeforeTheSetUp) {
     // A mirroring transform turns every box over.
     B.SetWorldTransform(1, 0, 0, -1, 0, 0).Ellipse(0, 0, 100, 100).Ellipse(0, 0, 100, 50);
     Load();
-    ASSERT_EQ(Exporter.Figures.size(), 6u);
+    ASSERT_EQ(Exporter.Figures().size(), 6u);
     EXPECT_FALSE(Fig<TmvExpDXFEllipse>(0).IsEllipse);
     EXPECT_EQ(D(0).Point1, (TdxfPoint{50.5f, -50.5f, 0}));
     EXPECT_EQ(D(0).Radius, 50.5f);
@@ -305,7 +305,7 @@ TEST_F(InterpretTest, TextAlignmentValues) {
         B.SetTextAlign(m).TextOut(0, 0, u"x");
     Load();
     std::vector<int> align;
-    for (const auto& f : Exporter.Figures)
+    for (const auto& f : Exporter.Figures())
         align.push_back(f->Data.Align);
     EXPECT_EQ(align, (std::vector<int>{7, 2, 1, 0, 6, 8, 7}));
 }
@@ -332,7 +332,7 @@ TEST_F(InterpretTest, TextHeightRotationAndItalicFromTheFont) {
     B.SetWorldTransform(1, 0, 0, -2, 0, 0).TextOut(0, 0, u"ab");
     B.CreateFont(2, u"Arial", 0).SelectObject(2).TextOut(0, 0, u"ab");
     Load();
-    ASSERT_EQ(Exporter.Figures.size(), 3u);
+    ASSERT_EQ(Exporter.Figures().size(), 3u);
     EXPECT_EQ(D(0).Height, 12.5f);
     EXPECT_EQ(D(0).Rotation, 90);
     EXPECT_EQ(D(0).Flags, FigureFlags::Italic);
@@ -353,7 +353,7 @@ TEST_F(InterpretTest, TextFormatCodes) {
         .TextOut(0, 0, u"\xF061\x2211\xF062\x0041\xF063");
     B.CreateFont(4, u"symbol", -10).SelectObject(4).TextOut(0, 0, u"\xF061");
     Load();
-    ASSERT_EQ(Exporter.Figures.size(), 4u);
+    ASSERT_EQ(Exporter.Figures().size(), 4u);
     EXPECT_EQ(D(0).Text, "{\\fArial|i0|b1;\\LHello}");
     EXPECT_EQ(D(1).Text, "{\\fSymbol|b0|i0|c2;ab}");
     EXPECT_EQ(D(2).Text, "{\\fSymbol|b0|i0|c2;\\Lab}"); // stops at the unit with a zero byte
@@ -369,7 +369,7 @@ TEST_F(InterpretTest, TextIsConvertedAndCutToItsCharacterCount) {
     B.TextOut(0, 0, u"abc", 0);
     B.TextOut(0, 0, std::u16string_view(u"\0abc", 4));
     Load();
-    ASSERT_EQ(Exporter.Figures.size(), 3u); // no character, no figure
+    ASSERT_EQ(Exporter.Figures().size(), 3u); // no character, no figure
     EXPECT_EQ(D(0).Text, "abc");
     EXPECT_EQ(D(1).Text, "ab");
     EXPECT_EQ(D(2).Text, "\xE9\x80?");
@@ -381,7 +381,7 @@ TEST_F(InterpretTest, UpdateCPTextStartsAtThePositionAndMovesPastIt) {
     B.CreateFont(2, u"Arial", -20, 900).SelectObject(2).TextOut(5, 5, u"abcd");
     B.TextOut(0, 0, std::u16string_view(u"\0", 1)); // empty: does not move
     Load();
-    ASSERT_EQ(Exporter.Figures.size(), 3u);
+    ASSERT_EQ(Exporter.Figures().size(), 3u);
     EXPECT_EQ(D(0).Point1, (TdxfPoint{100, -100, 0}));
     EXPECT_EQ(D(1).Point1, (TdxfPoint{130, -100, 0})); // 3 characters of width 10
     EXPECT_EQ(D(2).Point1, (TdxfPoint{150, -100, 0}));
@@ -393,7 +393,7 @@ TEST_F(InterpretTest, UpdateCPTextStartsAtThePositionAndMovesPastIt) {
 TEST_F(InterpretTest, UpdateCPWithoutFontDoesNotMove) {
     B.MoveTo(7, 7).SetTextAlign(1).TextOut(0, 0, u"abc").TextOut(0, 0, u"d");
     Load();
-    ASSERT_EQ(Exporter.Figures.size(), 2u);
+    ASSERT_EQ(Exporter.Figures().size(), 2u);
     EXPECT_EQ(D(1).Point1, (TdxfPoint{7, -7, 0}));
 }
 
@@ -401,7 +401,7 @@ TEST_F(InterpretTest, NegativeCharacterCountIsARangeError) {
     B.TextOut(0, 0, u"ok");
     B.Add(TRecordBytes(emr::EXTTEXTOUTW).Rect(0, 0, 0, 0).U32(1).F32(1).F32(1).I32(0).I32(0).I32(-1).U32(76));
     EXPECT_EQ(LoadError(), "Fehler bei Bereichsprüfung");
-    EXPECT_EQ(Exporter.Figures.size(), 1u);
+    EXPECT_EQ(Exporter.Figures().size(), 1u);
 }
 
 // ---------------------------------------------------------------- counts that do not fit the record
@@ -458,7 +458,7 @@ TEST_F(InterpretTest, CountsPastTheRecordAreInvalid) {
             error = e.what();
         }
         EXPECT_EQ(error, invalid) << "record " << i;
-        EXPECT_EQ(exporter.Figures.size(), 1u) << "record " << i; // what came before stays
+        EXPECT_EQ(exporter.Figures().size(), 1u) << "record " << i; // what came before stays
     }
 }
 

@@ -41,7 +41,8 @@ protected:
     // Interprets what B holds record by record and returns the description as
     // the last record of the given type left it.
     TdxfExportData DataAfter(std::uint32_t type) {
-        if (!Exporter.Interpreter) Exporter.Interpreter = std::make_unique<TmvMetafile>(Exporter);
+        if (!Exporter.Interpreter)
+            Exporter.Interpreter = std::make_unique<TmvMetafile>(Exporter, Exporter.InterpretSettings());
         const TEnhMetafile mf = TEnhMetafile::FromEmfBytes(B.Build());
         TdxfExportData last;
         for (const TEmrRecord& record : mf.Records()) {
@@ -55,18 +56,18 @@ protected:
 
     std::vector<TFigureKind> Kinds() const {
         std::vector<TFigureKind> kinds;
-        for (const auto& f : Exporter.Figures)
+        for (const auto& f : Exporter.Figures())
             kinds.push_back(f->Kind());
         return kinds;
     }
 
     template <class F> const F& Fig(std::size_t i) const {
-        EXPECT_LT(i, Exporter.Figures.size());
-        const F* f = dynamic_cast<const F*>(Exporter.Figures.at(i).get());
+        EXPECT_LT(i, Exporter.Figures().size());
+        const F* f = dynamic_cast<const F*>(Exporter.Figures().at(i).get());
         if (!f) throw std::logic_error("figure " + std::to_string(i) + " is of another class");
         return *f;
     }
-    const TdxfExportData& D(std::size_t i) const { return Exporter.Figures.at(i)->Data; }
+    const TdxfExportData& D(std::size_t i) const { return Exporter.Figures().at(i)->Data; }
 
     std::vector<TdxfPoint> Vertices(std::size_t i) const { return Fig<TmvExpDXFPolyline>(i).Vertices; }
 
