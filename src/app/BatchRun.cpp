@@ -78,7 +78,7 @@ long double ParsePenRatio(std::string_view text) {
 }
 
 void SetPenRatio(TmvDXFExport& exporter, const std::string& text) {
-    exporter.PenWidthRatio = ParsePenRatio(text);
+    exporter.SetPenWidthRatio(ParsePenRatio(text));
 }
 
 void ConfigureExporter(TmvDXFExport& exporter, const TBatchOptions& options) {

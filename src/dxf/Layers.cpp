@@ -1,24 +1,24 @@
 #include "dxf/Layers.h"
 
-#include "dxf/DXFExport.h"
+#include "dxf/GroupWriter.h"
 
 #include <cmath>
 
 namespace mv {
 
-void WriteLayerRecord(const TmvExpDXFLayer& layer, TmvDXFExport& exporter) {
-    exporter.AddString(0, "LAYER");
-    exporter.AddHandle();
-    exporter.AddString(330, " 1A");
-    exporter.AddString(100, "AcDbSymbolTableRecord");
-    exporter.AddString(100, "AcDbLayerTableRecord");
-    exporter.AddString(2, layer.LayerName);
-    exporter.AddInt(70, layer.LayerFlags);
-    exporter.AddInt(62, layer.LayerColor);
-    exporter.AddString(6, layer.LineTypeName);
-    if (exporter.AutoCADVersion >= 1) {
-        exporter.AddInt(370, layer.LineWeight);
-        exporter.AddString(390, " 19");
+void WriteLayerRecord(const TmvExpDXFLayer& layer, TGroupWriter& out) {
+    out.AddString(0, "LAYER");
+    out.AddHandle();
+    out.AddString(330, " 1A");
+    out.AddString(100, "AcDbSymbolTableRecord");
+    out.AddString(100, "AcDbLayerTableRecord");
+    out.AddString(2, layer.LayerName);
+    out.AddInt(70, layer.LayerFlags);
+    out.AddInt(62, layer.LayerColor);
+    out.AddString(6, layer.LineTypeName);
+    if (out.Settings().AutoCADVersion >= 1) {
+        out.AddInt(370, layer.LineWeight);
+        out.AddString(390, " 19");
     }
 }
 

@@ -10,7 +10,7 @@
 
 namespace mv {
 
-class TmvDXFExport;
+class TGroupWriter;
 
 class TmvExpDXFLayer {
 public:
@@ -22,8 +22,8 @@ public:
     std::int32_t LineWeight = -3;
 };
 
-// Appends the layer's LAYER record to the exporter's current output.
-void WriteLayerRecord(const TmvExpDXFLayer& layer, TmvDXFExport& exporter);
+// Writes the layer's LAYER record.
+void WriteLayerRecord(const TmvExpDXFLayer& layer, TGroupWriter& out);
 
 extern const std::array<std::int32_t, 24> StandardLineWeights;
 

@@ -180,9 +180,9 @@ TEST(HatchTest, SeveralLoopsEachCloseTheirOwnOutline) {
 TEST(HatchTest, PolygonHatchWithoutListsWritesNothing) {
     TmvExpDXFHatch hatch(Polygons({}));
     EXPECT_EQ(hatch.LoopCount, 0);
-    TmvDXFExport ex;
-    hatch.Export(ex);
-    EXPECT_TRUE(ex.EntityLines.Empty());
+    test::TEntityWriter ex;
+    hatch.Export(ex.Out);
+    EXPECT_TRUE(ex.Lines.Empty());
     EXPECT_EQ(ex.NextHandle, 32);
 }
 
@@ -276,12 +276,12 @@ TEST(HatchTest, ElevationAndSeedPointsStayAtTheOrigin) {
     TdxfExportData d = Polygons({{{100, 100, 0}, {200, 100, 0}, {150, 180, 0}}});
     ex.AddHatch(d);
     ex.SaveToString();
-    const auto lines = ex.EntityLines.Lines();
+    const auto lines = ex.EntityLines().Lines();
     const auto xs = ValuesOf(lines, 10);
     EXPECT_EQ(xs.front(), "0");
     EXPECT_EQ(xs.back(), "0");
-    EXPECT_EQ(ex.ExtMin.x, 0); // the elevation point counts into the extents
-    EXPECT_EQ(ex.ExtMax.y, 180);
+    EXPECT_EQ(ex.Extents().Min.x, 0); // the elevation point counts into the extents
+    EXPECT_EQ(ex.Extents().Max.y, 180);
 }
 
 } // namespace

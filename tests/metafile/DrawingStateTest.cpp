@@ -23,7 +23,7 @@ int CountOf(const std::string& text, const std::string& what) {
 
 std::string LineTypeText(const TmvDXFExport& e) {
     std::string s;
-    for (const std::string& line : e.LineTypeLines.Lines())
+    for (const std::string& line : e.LineTypeLines().Lines())
         s += line + "\n";
     return s;
 }
@@ -279,7 +279,7 @@ TEST_F(InterpretTest, ObjectIndexLimit) {
     } catch (const EListError& e) {
         EXPECT_STREQ(e.what(), "Der Index der Liste überschreitet das Maximum (-2)");
     }
-    EXPECT_LE(other.Interpreter->Objects.size(), 1u);
+    EXPECT_LE(other.Interpreter().Objects.size(), 1u);
 }
 
 TEST_F(InterpretTest, ShortObjectRecordIsInvalid) {

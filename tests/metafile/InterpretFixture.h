@@ -41,18 +41,16 @@ protected:
     // Interprets what B holds record by record and returns the description as
     // the last record of the given type left it.
     TdxfExportData DataAfter(std::uint32_t type) {
-        if (!Exporter.Interpreter)
-            Exporter.Interpreter = std::make_unique<TmvMetafile>(Exporter, Exporter.InterpretSettings());
         const TEnhMetafile mf = TEnhMetafile::FromEmfBytes(B.Build());
         TdxfExportData last;
         for (const TEmrRecord& record : mf.Records()) {
-            Exporter.Interpreter->PlayRecord(record);
-            if (record.Type == type) last = Exporter.Interpreter->Data;
+            Exporter.Interpreter().PlayRecord(record);
+            if (record.Type == type) last = Exporter.Interpreter().Data;
         }
         return last;
     }
 
-    TmvMetafile& Interp() { return *Exporter.Interpreter; }
+    TmvMetafile& Interp() { return Exporter.Interpreter(); }
 
     std::vector<TFigureKind> Kinds() const {
         std::vector<TFigureKind> kinds;
