@@ -17,14 +17,6 @@ namespace {
 
 constexpr long double Pi = std::numbers::pi_v<long double>;
 
-// Little-endian fields of a range that has been checked against the record.
-std::int32_t Le32(const std::uint8_t* p) {
-    return static_cast<std::int32_t>(p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24);
-}
-std::int16_t Le16(const std::uint8_t* p) {
-    return static_cast<std::int16_t>(p[0] | p[1] << 8);
-}
-
 std::int32_t CheckedInt32(std::int64_t v) {
     if (v < INT32_MIN || v > INT32_MAX) throw ERangeError();
     return static_cast<std::int32_t>(v);
@@ -52,26 +44,18 @@ bool TmvMetafile::OutlineNeeded() {
 
 // ---------------------------------------------------------------- point lists
 
-void TmvMetafile::PolyRecord(std::span<const std::uint8_t> bytes, bool points16, bool closed,
-                             bool movesPosition, bool bezier) {
-    const TRecordReader r(bytes);
+void TmvMetafile::PolyRecord(const TRecordReader& r, TPointSize size, TPolyShape shape) {
+    const bool closed = shape == TPolyShape::Polygon;
+    const bool movesPosition = shape == TPolyShape::PolylineTo || shape == TPolyShape::PolyBezierTo;
+    const bool bezier = shape == TPolyShape::PolyBezier || shape == TPolyShape::PolyBezierTo;
     ApplyPen();
-    // Bounds (8..23), point count, then the points.
-    const std::uint32_t count = r.U32(24);
-    constexpr std::size_t at = 28;
-    r.Require(at, count, points16 ? 4 : 8);
+    const TEmrPoly rec = DecodePoly(r, size);
+    const std::uint32_t count = rec.Count;
     TdxfPointList list;
     list.reserve(count);
     TIntPoint last;
-    const std::uint8_t* p = bytes.data() + at;
     for (std::uint32_t i = 0; i < count; ++i) {
-        if (points16) {
-            last = TransformPoint(Le16(p), Le16(p + 2));
-            p += 4;
-        } else {
-            last = TransformPoint(Le32(p), Le32(p + 4));
-            p += 8;
-        }
+        last = Transform(rec.aPoints[i]);
         list.push_back(OutputPoint(last));
     }
     Data.Points.push_back(std::move(list));
@@ -90,31 +74,21 @@ void TmvMetafile::PolyRecord(std::span<const std::uint8_t> bytes, bool points16,
         Sink.AddPolyline(Data, 0);
 }
 
-void TmvMetafile::PolyPolyRecord(std::span<const std::uint8_t> bytes, bool closed) {
-    const TRecordReader r(bytes);
+void TmvMetafile::PolyPolyRecord(const TRecordReader& r, TPointSize size, TPolyShape shape) {
+    const bool closed = shape == TPolyShape::Polygon;
     ApplyPen();
-    // Bounds (8..23), nPolys, total point count, the counts, then 16-bit points.
-    const std::uint32_t nPolys = r.U32(24);
-    const std::uint32_t total = r.U32(28);
-    r.Require(32, nPolys, 4);
-    const std::uint8_t* counts = bytes.data() + 32;
-    std::uint64_t sum = 0;
-    for (std::uint32_t k = 0; k < nPolys; ++k)
-        sum += static_cast<std::uint32_t>(Le32(counts + 4 * std::size_t{k}));
-    const std::size_t pointsAt = 32 + 4 * std::size_t{nPolys};
-    if (sum > total) throw EInvalidMetafile();
-    r.Require(pointsAt, sum, 4);
-
+    const TEmrPolyPoly rec = DecodePolyPoly(r, size);
+    const std::uint32_t nPolys = rec.NumberOfPolylines;
     Data.Count = static_cast<std::uint16_t>(nPolys);
     Data.Flags = closed ? FigureFlags::Closed : FigureFlags::None;
     Data.Points.resize(nPolys);
-    const std::uint8_t* p = bytes.data() + pointsAt;
+    std::size_t next = 0; // the lists take the points one after the other
     for (std::uint32_t k = 0; k < nPolys; ++k) {
-        const auto n = static_cast<std::uint32_t>(Le32(counts + 4 * std::size_t{k}));
+        const std::uint32_t n = rec.PolylinePointCount[k];
         TdxfPointList& list = Data.Points[k];
         list.reserve(n);
-        for (std::uint32_t i = 0; i < n; ++i, p += 4)
-            list.push_back(OutputPoint(TransformPoint(Le16(p), Le16(p + 2))));
+        for (std::uint32_t i = 0; i < n; ++i)
+            list.push_back(OutputPoint(Transform(rec.aPoints[next++])));
     }
     if (closed) {
         Fill(HatchKind::Polygon);
@@ -129,7 +103,7 @@ void TmvMetafile::PolyPolyRecord(std::span<const std::uint8_t> bytes, bool close
 // ---------------------------------------------------------------- lines, pixels, boxes
 
 void TmvMetafile::LineTo(const TRecordReader& r) {
-    const TIntPoint to = ReadPoint(r, 8);
+    const TIntPoint to = Transform(DecodeLineTo(r).Point);
     if (!Pen || Pen->Style == PenStyle::Null) {
         Position = to;
         return;
@@ -142,15 +116,17 @@ void TmvMetafile::LineTo(const TRecordReader& r) {
 }
 
 void TmvMetafile::SetPixel(const TRecordReader& r) {
-    Data.Color = ColorToIndex(r.U32(16), AlternativeBlack());
-    Data.Point1 = MapPoint(r.I32(8), r.I32(12));
+    const TEmrSetPixelV rec = DecodeSetPixelV(r);
+    Data.Color = ColorToIndex(rec.Color, AlternativeBlack());
+    Data.Point1 = MapPoint(rec.Pixel.x, rec.Pixel.y);
     Sink.AddPixel(Data);
 }
 
 void TmvMetafile::Rectangle(const TRecordReader& r) {
     ApplyPen();
-    const TdxfPoint p1 = MapPoint(r.I32(8), r.I32(12));
-    const TdxfPoint p2 = MapPoint(r.I32(16), r.I32(20));
+    const TRectL box = DecodeBox(r).Box;
+    const TdxfPoint p1 = MapPoint(box.Left, box.Top);
+    const TdxfPoint p2 = MapPoint(box.Right, box.Bottom);
     Data.Point1 = p1;
     Data.Point2 = p2;
     if (Brush) {
@@ -162,13 +138,14 @@ void TmvMetafile::Rectangle(const TRecordReader& r) {
 }
 
 void TmvMetafile::RoundRect(const TRecordReader& r) {
-    const TIntPoint lt = ReadPoint(r, 8);
-    const TIntPoint rb = ReadPoint(r, 16);
+    const TEmrRoundRect rec = DecodeRoundRect(r);
+    const TIntPoint lt = Transform(TPointL{rec.Box.Left, rec.Box.Top});
+    const TIntPoint rb = Transform(TPointL{rec.Box.Right, rec.Box.Bottom});
     // Halves of unsigned values: a turned-over box takes half the corner size.
     auto half = [](std::int64_t v) { return std::int64_t{static_cast<std::uint32_t>(v) / 2}; };
     const std::int64_t L = lt.x, T = lt.y, R = rb.x, B = rb.y;
-    const std::int64_t dx = std::min(half(R - L), half(r.I32(24)));
-    const std::int64_t dy = std::min(half(B - T), half(r.I32(28)));
+    const std::int64_t dx = std::min(half(R - L), half(rec.Corner.cx));
+    const std::int64_t dy = std::min(half(B - T), half(rec.Corner.cy));
     auto map = [this](std::int64_t x, std::int64_t y) {
         return TdxfPoint{static_cast<float>(x - WindowOrg.x), static_cast<float>(WindowOrg.y - y), 0};
     };
@@ -182,10 +159,10 @@ void TmvMetafile::RoundRect(const TRecordReader& r) {
 
 // ---------------------------------------------------------------- circles, ellipses, arcs
 
-TmvMetafile::TShape TmvMetafile::SetUpShape(const TRecordReader& r) {
+TmvMetafile::TShape TmvMetafile::SetUpShape(const TRectL& box) {
     using L = long double;
-    const TIntPoint lt = ReadPoint(r, 8);
-    const TIntPoint rb = ReadPoint(r, 16);
+    const TIntPoint lt = Transform(TPointL{box.Left, box.Top});
+    const TIntPoint rb = Transform(TPointL{box.Right, box.Bottom});
     // A box turned over (by a mirroring transform, or given that way) is put
     // in order first: taken as it stands, it gives negative radii and axis
     // ratios, which are no valid CIRCLE or ELLIPSE, and turns circles into
@@ -222,7 +199,7 @@ void TmvMetafile::ToEllipseForm(const TShape& shape) {
 
 void TmvMetafile::Ellipse(const TRecordReader& r) {
     ApplyPen();
-    const TShape shape = SetUpShape(r);
+    const TShape shape = SetUpShape(DecodeBox(r).Box);
     if (shape.IsCircle) {
         Sink.AddCircle(Data);
     } else {
@@ -235,19 +212,21 @@ void TmvMetafile::Ellipse(const TRecordReader& r) {
 void TmvMetafile::ArcRecord(const TRecordReader& r) {
     using L = long double;
     ApplyPen();
-    const TShape shape = SetUpShape(r);
+    const TEmrArc rec = DecodeArc(r);
+    const TShape shape = SetUpShape(rec.Box);
     const L rx = Data.Point2.x, ry = Data.Point2.y;
     const L cx = Data.Point1.x, cy = Data.Point1.y;
-    auto angle = [&](std::size_t at) -> L {
-        const TdxfPoint q = MapPoint(r.I32(at), r.I32(at + 4));
+    // The angle of a radial point as the arc's kind measures it.
+    auto angle = [&](TPointL radial) -> L {
+        const TdxfPoint q = MapPoint(radial.x, radial.y);
         const L dx = L(q.x) - cx, dy = L(q.y) - cy;
         if (shape.IsCircle) return std::atan2(dy * ry, dx * rx) * 180 / Pi;
         // Elliptical parameter, measured from the major axis.
         if (rx < ry) return std::atan2(dy * rx, dx * ry) - Pi / 2;
         return Pi / 2 - std::atan2(dx * ry, dy * rx);
     };
-    Data.StartAngle = static_cast<float>(angle(24));
-    Data.EndAngle = static_cast<float>(angle(32));
+    Data.StartAngle = static_cast<float>(angle(rec.Start));
+    Data.EndAngle = static_cast<float>(angle(rec.End));
     if (shape.IsCircle) {
         Data.Kind = ArcShape::Circular;
     } else {
@@ -259,39 +238,37 @@ void TmvMetafile::ArcRecord(const TRecordReader& r) {
 
 void TmvMetafile::AngleArc(const TRecordReader& r) {
     ApplyPen();
-    Data.Point1 = MapPoint(r.I32(8), r.I32(12));
-    Data.Radius = static_cast<float>(r.U32(16));
-    const float start = r.F32(20);
-    Data.StartAngle = start;
-    Data.EndAngle = static_cast<float>(static_cast<long double>(start) + r.F32(24));
+    const TEmrAngleArc rec = DecodeAngleArc(r);
+    Data.Point1 = MapPoint(rec.Center.x, rec.Center.y);
+    Data.Radius = static_cast<float>(rec.Radius);
+    Data.StartAngle = rec.StartAngle;
+    Data.EndAngle = static_cast<float>(static_cast<long double>(rec.StartAngle) + rec.SweepAngle);
     Data.Kind = ArcShape::Circular;
     Sink.AddArc(Data);
 }
 
 // ---------------------------------------------------------------- text
 
-std::string TmvMetafile::ReadText(const TRecordReader& r, std::int32_t nChars,
-                                  std::uint32_t offString) const {
-    const auto n = static_cast<std::uint32_t>(nChars);
-    r.Require(offString, n, 2);
+std::string TmvMetafile::ReadText(const TU16Array& units) const {
+    const auto n = static_cast<std::uint32_t>(units.Count());
     std::string text;
     if (Font && Font->Name == "Symbol") {
         // Symbol characters sit in the private range F000..F0FF; their low byte is the character.
         for (std::uint32_t i = 0; i < n; ++i) {
-            const std::uint16_t unit = r.U16(offString + 2 * std::size_t{i});
+            const std::uint16_t unit = units[i];
             if ((unit & 0xFF) == 0 || (unit >> 8) == 0) break;
             if ((unit >> 8) == 0xF0) text.push_back(static_cast<char>(unit & 0xFF));
         }
         return text;
     }
-    std::u16string units;
-    units.reserve(n);
+    std::u16string wide;
+    wide.reserve(n);
     for (std::uint32_t i = 0; i < n; ++i) {
-        const auto unit = static_cast<char16_t>(r.U16(offString + 2 * std::size_t{i}));
+        const auto unit = static_cast<char16_t>(units[i]);
         if (unit == 0) break;
-        units.push_back(unit);
+        wide.push_back(unit);
     }
-    text = Utf16ToAnsi(units);
+    text = Utf16ToAnsi(wide);
     if (text.size() > n) text.resize(n);
     return text;
 }
@@ -312,9 +289,9 @@ void TmvMetafile::AdvanceAfterText(const std::string& text) {
 
 void TmvMetafile::ExtTextOut(const TRecordReader& r) {
     constexpr std::uint32_t TA_UPDATECP = 1;
-    // EMRTEXT at 36: ptlReference, nChars, offString, options, rectangle, offDx.
+    const TEmrExtTextOutW rec = DecodeExtTextOutW(r);
     const bool updateCP = (TextAlign & TA_UPDATECP) != 0;
-    const TIntPoint at = updateCP ? Position : ReadPoint(r, 36);
+    const TIntPoint at = updateCP ? Position : Transform(rec.Reference);
     Data.Color = TextColor;
     Data.Height = 11;
     if (Font) {
@@ -330,10 +307,10 @@ void TmvMetafile::ExtTextOut(const TRecordReader& r) {
         align += 2;
     Data.Align = align;
 
-    const std::int32_t nChars = r.I32(44);
+    const std::int32_t nChars = rec.Chars;
     if (nChars < 0) throw ERangeError();
     if (nChars == 0) return;
-    std::string text = ReadText(r, nChars, r.U32(48));
+    std::string text = ReadText(DecodeTextString(r, static_cast<std::uint32_t>(nChars)));
     if (text.empty()) return;
 
     Data.TextWidth = static_cast<float>(Measure().TextWidth("", Font ? Font->Height : 11, text));

@@ -26,10 +26,6 @@ TXForm Multiply(const TXForm& a, const TXForm& b) {
     return m;
 }
 
-TXForm ReadXForm(const TRecordReader& r, std::size_t at) {
-    return TXForm{r.F32(at), r.F32(at + 4), r.F32(at + 8), r.F32(at + 12), r.F32(at + 16), r.F32(at + 20)};
-}
-
 } // namespace
 
 bool TmvMetafile::AlternativeBlack() const {
@@ -49,8 +45,8 @@ TIntPoint TmvMetafile::TransformPoint(std::int32_t x, std::int32_t y) const {
                      RoundToInt32(xs * XForm.eM12 + ys * XForm.eM22 + XForm.eDy)};
 }
 
-TIntPoint TmvMetafile::ReadPoint(const TRecordReader& r, std::size_t offset) const {
-    return TransformPoint(r.I32(offset), r.I32(offset + 4));
+TIntPoint TmvMetafile::Transform(TPointL p) const {
+    return TransformPoint(p.x, p.y);
 }
 
 TdxfPoint TmvMetafile::OutputPoint(TIntPoint p) const {
@@ -108,7 +104,8 @@ void TmvMetafile::ForgetObject(const TmvGDI* object) {
 }
 
 void TmvMetafile::CreateObject(const TRecordReader& r, std::uint32_t type) {
-    const std::uint32_t index = r.U32(8);
+    // The index is checked before the rest of the record is read.
+    const std::uint32_t index = DecodeObjectIndex(r);
     if (index > MaxObjectIndex) {
         // An index of 2^31 or more is negative as the list sees it.
         throw EListError(index >= 0x80000000u ? static_cast<long long>(static_cast<std::int32_t>(index))
@@ -117,16 +114,16 @@ void TmvMetafile::CreateObject(const TRecordReader& r, std::uint32_t type) {
     std::unique_ptr<TmvGDI> object;
     switch (type) {
     case emr::CREATEPEN:
-        object = std::make_unique<TmvPen>(r, AlternativeBlack());
+        object = std::make_unique<TmvPen>(DecodeCreatePen(r), AlternativeBlack());
         break;
     case emr::EXTCREATEPEN:
-        object = std::make_unique<TmvExtPen>(r, AlternativeBlack());
+        object = std::make_unique<TmvExtPen>(DecodeExtCreatePen(r), AlternativeBlack());
         break;
     case emr::CREATEBRUSHINDIRECT:
-        object = std::make_unique<TmvBrush>(r, AlternativeBlack());
+        object = std::make_unique<TmvBrush>(DecodeCreateBrushIndirect(r), AlternativeBlack());
         break;
     case emr::EXTCREATEFONTINDIRECTW:
-        object = std::make_unique<TmvFont>(r);
+        object = std::make_unique<TmvFont>(DecodeExtCreateFontIndirectW(r));
         break;
     default:
         return;
@@ -137,7 +134,7 @@ void TmvMetafile::CreateObject(const TRecordReader& r, std::uint32_t type) {
 }
 
 void TmvMetafile::SelectObject(const TRecordReader& r) {
-    const std::uint32_t index = r.U32(8);
+    const std::uint32_t index = DecodeObjectIndex(r);
     if (index & 0x80000000u) {
         // Stock objects. There is one stock brush and one stock pen, recoloured by each selection.
         const std::uint32_t stock = index & 0x7FFFFFFFu;
@@ -174,7 +171,7 @@ void TmvMetafile::SelectObject(const TRecordReader& r) {
 }
 
 void TmvMetafile::DeleteObject(const TRecordReader& r) {
-    const std::uint32_t index = r.U32(8);
+    const std::uint32_t index = DecodeObjectIndex(r);
     if (index >= Objects.size() || !Objects[index]) return;
     const TmvGDI* object = Objects[index].get();
     // What the saved state refers to stays, so that a restore finds it.
@@ -214,12 +211,13 @@ void TmvMetafile::RestoreDC() {
 // ---------------------------------------------------------------- transform and simple state
 
 void TmvMetafile::SetWorldTransform(const TRecordReader& r) {
-    XForm = ReadXForm(r, 8);
+    XForm = DecodeSetWorldTransform(r).Xform;
 }
 
 void TmvMetafile::ModifyWorldTransform(const TRecordReader& r) {
-    const TXForm m = ReadXForm(r, 8);
-    const std::uint32_t mode = r.U32(32);
+    const TEmrModifyWorldTransform rec = DecodeModifyWorldTransform(r);
+    const TXForm& m = rec.Xform;
+    const std::uint32_t mode = rec.ModifyWorldTransformMode;
     if (mode == 1) // MWT_IDENTITY
         XForm = IdentityXForm;
     else if (mode == 2) // MWT_LEFTMULTIPLY: the record's transform acts first
@@ -231,19 +229,19 @@ void TmvMetafile::ModifyWorldTransform(const TRecordReader& r) {
 }
 
 void TmvMetafile::SetWindowOrg(const TRecordReader& r) {
-    WindowOrg = ReadPoint(r, 8);
+    WindowOrg = Transform(DecodeSetWindowOrgEx(r).Origin);
 }
 
 void TmvMetafile::MoveTo(const TRecordReader& r) {
-    Position = ReadPoint(r, 8);
+    Position = Transform(DecodeMoveToEx(r).Offset);
 }
 
 void TmvMetafile::SetTextAlign(const TRecordReader& r) {
-    TextAlign = r.U32(8);
+    TextAlign = DecodeSetTextAlign(r).TextAlignmentMode;
 }
 
 void TmvMetafile::SetTextColor(const TRecordReader& r) {
-    TextColor = ColorToIndex(r.U32(8), AlternativeBlack());
+    TextColor = ColorToIndex(DecodeSetTextColor(r).Color, AlternativeBlack());
 }
 
 } // namespace mv

@@ -5,6 +5,7 @@
 
 #include "figure/ExportData.h"
 #include "figure/FigureSink.h"
+#include "metafile/EmfRecords.h"
 #include "metafile/EnhMetafile.h"
 #include "metafile/GdiObjects.h"
 #include "metafile/InterpretSettings.h"
@@ -17,17 +18,15 @@
 
 namespace mv {
 
-struct TXForm {
-    float eM11 = 0, eM12 = 0, eM21 = 0, eM22 = 0, eDx = 0, eDy = 0;
-    friend bool operator==(const TXForm&, const TXForm&) = default;
-};
-inline constexpr TXForm IdentityXForm{1, 0, 0, 1, 0, 0};
-
 struct TIntPoint {
     std::int32_t x = 0;
     std::int32_t y = 0;
     friend bool operator==(const TIntPoint&, const TIntPoint&) = default;
 };
+
+// What a point-list record draws: an open or closed outline or a chain of
+// Bezier segments; the ...To forms start at and move the current position.
+enum class TPolyShape : std::uint8_t { Polyline, Polygon, PolyBezier, PolylineTo, PolyBezierTo };
 
 class TmvMetafile {
 public:
@@ -98,7 +97,7 @@ private:
 
     bool AlternativeBlack() const;
     ITextMeasure& Measure() const;
-    TIntPoint ReadPoint(const TRecordReader& r, std::size_t offset) const;
+    TIntPoint Transform(TPointL p) const;
     // A transformed point turned upward and moved by the window origin.
     TdxfPoint OutputPoint(TIntPoint p) const;
     // Drops every reference to an object that is about to be freed.
@@ -106,9 +105,9 @@ private:
     void Fill(HatchKind kind);
     // Whether a filled shape needs its outline; sets the pen colour if so.
     bool OutlineNeeded();
-    TShape SetUpShape(const TRecordReader& r);
+    TShape SetUpShape(const TRectL& box);
     void ToEllipseForm(const TShape& shape);
-    std::string ReadText(const TRecordReader& r, std::int32_t nChars, std::uint32_t offString) const;
+    std::string ReadText(const TU16Array& units) const;
     void AdvanceAfterText(const std::string& text);
 
     // State records.
@@ -125,10 +124,8 @@ private:
     void SetTextColor(const TRecordReader& r);
 
     // Drawing records.
-    // The point records read their points straight from the bytes once the counts are checked.
-    void PolyRecord(std::span<const std::uint8_t> bytes, bool points16, bool closed, bool movesPosition,
-                    bool bezier);
-    void PolyPolyRecord(std::span<const std::uint8_t> bytes, bool closed);
+    void PolyRecord(const TRecordReader& r, TPointSize size, TPolyShape shape);
+    void PolyPolyRecord(const TRecordReader& r, TPointSize size, TPolyShape shape);
     void LineTo(const TRecordReader& r);
     void SetPixel(const TRecordReader& r);
     void Rectangle(const TRecordReader& r);
