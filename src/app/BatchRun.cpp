@@ -1,6 +1,7 @@
 #include "app/BatchRun.h"
 
 #include "dxf/DXFExport.h"
+#include "platform/Errors.h"
 #include "platform/FileAccess.h"
 
 #include <algorithm>
@@ -20,16 +21,6 @@ namespace {
 bool EntryExists(const std::string& path) {
     struct stat st {};
     return ::lstat(path.c_str(), &st) == 0;
-}
-
-std::string ErrorText(const std::exception_ptr& error) {
-    try {
-        std::rethrow_exception(error);
-    } catch (const std::exception& e) {
-        return e.what();
-    } catch (...) {
-        return "Unbekannter Fehler";
-    }
 }
 
 } // namespace
@@ -150,7 +141,7 @@ private:
         if (!error) {
             ++converted_;
         } else {
-            if (runner_.OnFailure) runner_.OnFailure(files_[index], ErrorText(error));
+            if (runner_.OnFailure) runner_.OnFailure(files_[index], ErrorMessage(error));
             if (!runner_.KeepGoing) {
                 stop_ = true;
                 if (!firstError_ || index < firstErrorIndex_) {

@@ -285,6 +285,8 @@ void TmvDXFExport::BuildTail(TLineList& out) {
                         {"330", "13"},
                         {"102", "}"},
                         {"100", "AcDbDictionary"},
+                        // " 3" with one space, not "  3": the file has always had
+                        // this code line so, and readers take it as code 3.
                         {" 3", "STANDARD"},
                         {"350", "16"},
                         {"  0", "MLINESTYLE"},
@@ -317,6 +319,7 @@ void TmvDXFExport::BuildTail(TLineList& out) {
                         {"281", "     1"},
                         {"  3", "ACAD_GROUP"},
                         {"350", " 14"},
+                        // One space again, as the file has always had it (see above).
                         {" 3", "ACAD_MLINESTYLE"},
                         {"350", " 16"},
                         {"  3", "ACAD_PLOTSETTINGS"},

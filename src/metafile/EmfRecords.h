@@ -16,14 +16,6 @@
 
 namespace mv {
 
-struct TRectL {
-    std::int32_t Left = 0, Top = 0, Right = 0, Bottom = 0;
-};
-
-struct TSizeL {
-    std::int32_t cx = 0, cy = 0;
-};
-
 struct TXForm {
     float eM11 = 0, eM12 = 0, eM21 = 0, eM22 = 0, eDx = 0, eDy = 0;
     friend bool operator==(const TXForm&, const TXForm&) = default;

@@ -75,7 +75,7 @@ std::vector<std::uint8_t> TEmfWriter::Finish(const TEmfHeaderInfo& info) {
     Record(emr::EOF_, {0, 16, 20}); // no palette entries; offset and size as a reader expects
     if (bytes_.size() > std::numeric_limits<std::uint32_t>::max()) throw EInvalidMetafile();
 
-    auto rect = [this](std::size_t at, const TEmfRect& r) {
+    auto rect = [this](std::size_t at, const TRectL& r) {
         Put32(at, static_cast<std::uint32_t>(r.Left));
         Put32(at + 4, static_cast<std::uint32_t>(r.Top));
         Put32(at + 8, static_cast<std::uint32_t>(r.Right));

@@ -112,6 +112,14 @@ struct TPointL {
     friend bool operator==(const TPointL&, const TPointL&) = default;
 };
 
+struct TRectL {
+    std::int32_t Left = 0, Top = 0, Right = 0, Bottom = 0;
+};
+
+struct TSizeL {
+    std::int32_t cx = 0, cy = 0;
+};
+
 // How a record stores its points: POINTS (two 16-bit values) or POINTL.
 enum class TPointSize : std::uint8_t { Points16 = 4, Points32 = 8 };
 

@@ -15,4 +15,14 @@ EFOpenError::EFOpenError(const std::string& fileName)
 EFCreateError::EFCreateError(const std::string& fileName)
     : TmvError("Datei " + fileName + " kann nicht erstellt werden") {}
 
+std::string ErrorMessage(const std::exception_ptr& error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::exception& e) {
+        return e.what();
+    } catch (...) {
+        return "Unbekannter Fehler";
+    }
+}
+
 } // namespace mv

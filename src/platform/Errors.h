@@ -3,6 +3,7 @@
 // conversion catches them: they travel to the batch run, which frees what it
 // owns and reports the message.
 
+#include <exception>
 #include <stdexcept>
 #include <string>
 
@@ -56,5 +57,9 @@ inline constexpr const char* InvalidMetafile = "Metadatei ist ungültig";
 inline constexpr const char* RangeError = "Fehler bei Bereichsprüfung";
 inline constexpr const char* ReadPastEnd = "Versuch hinter dem Dateiende zu lesen";
 } // namespace msg
+
+// The message of a caught exception: its text, or "Unbekannter Fehler" for
+// one that is not a standard exception.
+std::string ErrorMessage(const std::exception_ptr& error);
 
 } // namespace mv
