@@ -45,10 +45,6 @@ TIntPoint TmvMetafile::TransformPoint(std::int32_t x, std::int32_t y) const {
                      RoundToInt32(xs * XForm.eM12 + ys * XForm.eM22 + XForm.eDy)};
 }
 
-TIntPoint TmvMetafile::Transform(TPointL p) const {
-    return TransformPoint(p.x, p.y);
-}
-
 TdxfPoint TmvMetafile::OutputPoint(TIntPoint p) const {
     // Differences of two 32-bit values need 33 bits.
     return TdxfPoint{static_cast<float>(std::int64_t{p.x} - WindowOrg.x),
