@@ -1,11 +1,17 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that building and testing need; only what
-# is missing, so a machine that has everything is not touched.
+# is missing, so a machine that has everything is not touched. --fuzz adds
+# clang and its libFuzzer for tools/fuzz.sh.
 set -euo pipefail
 packages=(build-essential cmake pkg-config clang-format
   libgtest-dev libgmock-dev googletest libbenchmark-dev libcli11-dev
   libfreetype-dev libfontconfig-dev fontconfig fonts-dejavu-core
-  qt6-base-dev qt6-translations-l10n python3 python3-ezdxf xvfb xauth locales)
+  qt6-base-dev qt6-translations-l10n python3 python3-ezdxf xvfb xauth locales
+  python3-dev pybind11-dev python3-pybind11 python3-distributed
+  dpkg-dev file lintian groff-base groff mandoc bash bash-completion zsh)
+if [ "${1:-}" = "--fuzz" ]; then
+  packages+=(clang libclang-rt-14-dev)
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

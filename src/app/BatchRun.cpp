@@ -3,12 +3,17 @@
 #include "dxf/DXFExport.h"
 #include "platform/Errors.h"
 #include "platform/FileAccess.h"
+#include "platform/OutputFile.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
+#include <cstdio>
 #include <exception>
 #include <memory>
 #include <mutex>
+#include <new>
+#include <stdexcept>
 #include <sys/stat.h>
 #include <thread>
 
@@ -32,12 +37,17 @@ std::string OutputBaseName(const std::string& inputPath) {
     return name;
 }
 
-std::string FreeOutputName(const std::string& folder, const std::string& base,
-                           const std::set<std::string>& reserved) {
-    auto taken = [&reserved](const std::string& path) { return reserved.count(path) || EntryExists(path); };
-    std::string candidate = folder + base + ".dxf";
-    for (unsigned long long counter = 0; taken(candidate); ++counter)
-        candidate = folder + base + std::to_string(counter) + ".dxf";
+std::string TOutputNames::Take(const std::string& base) {
+    auto taken = [this](const std::string& path) { return handedOut_.count(path) || EntryExists(path); };
+    auto [next, first] = nextNumber_.try_emplace(base, 0);
+    std::string candidate = folder_ + base + ".dxf";
+    if (!first || taken(candidate)) {
+        for (;;) {
+            candidate = folder_ + base + std::to_string(next->second++) + ".dxf";
+            if (!taken(candidate)) break;
+        }
+    }
+    handedOut_.insert(candidate);
     return candidate;
 }
 
@@ -80,11 +90,27 @@ void ConfigureExporter(TmvDXFExport& exporter, const TBatchOptions& options) {
     SetPenRatio(exporter, options.PenWidthRatio);
 }
 
+void ConvertWith(const std::string& inputPath, const TBatchOptions& options,
+                 const std::function<void(TmvDXFExport&)>& save) {
+    try {
+        auto exporter = std::make_unique<TmvDXFExport>();
+        ConfigureExporter(*exporter, options);
+        exporter->LoadFromFile(inputPath);
+        save(*exporter);
+    } catch (const std::bad_alloc&) {
+        throw EOutOfMemory(inputPath);
+    } catch (const std::length_error&) {
+        // A size beyond what a container can hold is the same lack of memory.
+        throw EOutOfMemory(inputPath);
+    }
+}
+
 void ConvertFile(const std::string& inputPath, const std::string& outputPath, const TBatchOptions& options) {
-    auto exporter = std::make_unique<TmvDXFExport>();
-    ConfigureExporter(*exporter, options);
-    exporter->LoadFromFile(inputPath);
-    exporter->SaveToFile(outputPath);
+    ConvertWith(inputPath, options, [&outputPath](TmvDXFExport& exporter) {
+        TOutputFile file(outputPath);
+        exporter.SaveToStream(file.Stream());
+        if (!file.CommitNew(outputPath)) throw EFCreateError(outputPath);
+    });
 }
 
 namespace {
@@ -95,7 +121,7 @@ namespace {
 class TRunState {
 public:
     TRunState(const TBatchRunner& runner, const std::vector<std::string>& files, std::string folder)
-        : runner_(runner), files_(files), folder_(std::move(folder)) {}
+        : runner_(runner), files_(files), names_(std::move(folder)) {}
 
     void Work() {
         try {
@@ -103,12 +129,28 @@ public:
             std::string output;
             while (Take(index, output)) {
                 std::exception_ptr error;
+                bool withdrawn = false;
                 try {
-                    ConvertFile(files_[index], output, runner_.Options);
+                    ConvertWith(files_[index], runner_.Options, [&](TmvDXFExport& exporter) {
+                        // The file is opened only after loading succeeded, and
+                        // takes its name only when it is complete.
+                        TOutputFile file(output);
+                        exporter.SaveToStream(file.Stream());
+                        // A run cancelled meanwhile leaves this file unnamed: the
+                        // temporary file goes with `file`.
+                        if (runner_.Cancelled && runner_.Cancelled()) {
+                            withdrawn = true;
+                            return;
+                        }
+                        // Another run into the same folder may have taken
+                        // the name meanwhile: then the next free one.
+                        while (!file.CommitNew(output))
+                            output = Retake(index);
+                    });
                 } catch (...) {
                     error = std::current_exception();
                 }
-                Finish(index, error);
+                Finish(index, withdrawn, error);
             }
         } catch (...) {
             // A sink that raised: stop handing out files and pass it on.
@@ -123,26 +165,48 @@ public:
     std::exception_ptr Error() const { return fatal_ ? fatal_ : firstError_; }
     std::int32_t Converted() const { return converted_; }
     std::int32_t Failed() const { return failed_; }
+    bool Cancelled() const { return cancelled_; }
 
 private:
     bool Take(std::size_t& index, std::string& output) {
         std::lock_guard lock(mutex_);
         if (stop_ || next_ >= files_.size()) return false;
+        if (runner_.Cancelled && runner_.Cancelled()) {
+            stop_ = cancelled_ = true;
+            return false;
+        }
         index = next_++;
         const std::string& path = files_[index];
-        if (runner_.OnMessage) runner_.OnMessage("Konvertiere " + path + "...");
-        output = FreeOutputName(folder_, OutputBaseName(path), reserved_);
-        reserved_.insert(output);
+        output = names_.Take(OutputBaseName(path));
+        if (runner_.OnMessage)
+            runner_.OnMessage("Konvertiere " + path + (runner_.ShowOutputName ? " -> " + output : "..."));
         return true;
     }
 
-    void Finish(std::size_t index, const std::exception_ptr& error) {
+    std::string Retake(std::size_t index) {
         std::lock_guard lock(mutex_);
+        return names_.Take(OutputBaseName(files_[index]));
+    }
+
+    void Finish(std::size_t index, bool withdrawn, const std::exception_ptr& error) {
+        std::lock_guard lock(mutex_);
+        if (withdrawn) {
+            stop_ = cancelled_ = true;
+            return;
+        }
         if (!error) {
             ++converted_;
         } else {
-            if (runner_.OnFailure) runner_.OnFailure(files_[index], ErrorMessage(error));
-            if (!runner_.KeepGoing) {
+            const std::string message = ErrorMessage(error);
+            if (runner_.OnFailure) runner_.OnFailure(files_[index], message);
+            if (!runner_.KeepGoing && runner_.SkipFailure) {
+                // The caller decides: skip the file, or end the run here.
+                if (!runner_.SkipFailure(files_[index], message)) {
+                    ++failed_;
+                    stop_ = cancelled_ = true;
+                    return;
+                }
+            } else if (!runner_.KeepGoing) {
                 stop_ = true;
                 if (!firstError_ || index < firstErrorIndex_) {
                     firstError_ = error;
@@ -160,11 +224,11 @@ private:
 
     const TBatchRunner& runner_;
     const std::vector<std::string>& files_;
-    const std::string folder_;
     std::mutex mutex_;
+    TOutputNames names_;
     std::size_t next_ = 0;
     bool stop_ = false;
-    std::set<std::string> reserved_;
+    bool cancelled_ = false;
     std::int32_t converted_ = 0;
     std::int32_t failed_ = 0;
     std::int32_t done_ = 0;
@@ -179,11 +243,14 @@ TBatchResult TBatchRunner::Run(const std::vector<std::string>& files) {
     TBatchResult result;
     std::string folder = OutputFolder.empty() ? ProgramFolder : OutputFolder;
     if (folder.empty() || !ForceDirectories(folder)) {
+        result.FolderError = folder.empty() ? 0 : errno;
         result.Outcome = TBatchOutcome::OutputFolderFailed;
         return result;
     }
     if (folder.back() != '/') folder += '/';
     result.OutputFolder = folder;
+    // An interrupted run leaves no temporary file behind.
+    RemoveTempFilesOnSignals();
 
     TRunState state(*this, files, folder);
     const std::size_t workers =
@@ -201,7 +268,18 @@ TBatchResult TBatchRunner::Run(const std::vector<std::string>& files) {
 
     result.Converted = state.Converted();
     result.Failed = state.Failed();
-    if (OnMessage) OnMessage(std::to_string(result.Converted) + " Dateien konvertiert...");
+    result.Cancelled = state.Cancelled();
+    // A script that goes on after failures gets one fixed form with the count of
+    // failures; the window adds the count only when something failed.
+    std::string count = std::to_string(result.Converted) + " Dateien konvertiert";
+    if (KeepGoing) {
+        count += ", " + std::to_string(result.Failed) + " fehlgeschlagen";
+    } else {
+        if (CountFailed && result.Failed > 0)
+            count += ", " + std::to_string(result.Failed) + " fehlgeschlagen";
+        count += "...";
+    }
+    if (OnMessage) OnMessage(count);
     return result;
 }
 

@@ -4,9 +4,10 @@
 
 #include <cstdint>
 #include <functional>
-#include <set>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace mv {
@@ -42,8 +43,10 @@ enum class TBatchOutcome {
 struct TBatchResult {
     TBatchOutcome Outcome = TBatchOutcome::Finished;
     std::int32_t Converted = 0;
-    std::int32_t Failed = 0;  // only with KeepGoing; otherwise the first error is raised
+    std::int32_t Failed = 0;  // only with KeepGoing or SkipFailure; otherwise the first error is raised
     std::string OutputFolder; // resolved, ends in '/'
+    bool Cancelled = false;   // ended early by Cancelled or by a failure that was not skipped
+    int FolderError = 0;      // with OutputFolderFailed: the system's error number, 0 if unknown
 };
 
 // Drives the exporter over a batch. The window's run is the default setting:
@@ -59,11 +62,26 @@ public:
     std::string OutputFolder;  // the folder text as typed, not trimmed; empty = ProgramFolder
     std::string ProgramFolder; // the program's own folder, ending in '/'
     unsigned Jobs = 1;
-    bool KeepGoing = false; // report a failed file and go on instead of stopping
+    bool KeepGoing = false;      // report a failed file and go on instead of stopping;
+                                 // the count line then also counts the failures
+    bool ShowOutputName = false; // announce "Konvertiere P -> OUT" instead of "Konvertiere P..."
 
     TMessageSink OnMessage;
     TProgressSink OnProgress; // once after each file: percent = done * 100 / total
     TFailureSink OnFailure;   // every failed file, before the run stops or goes on
+
+    // Asked before a file is started and after each conversion; true ends
+    // the run: no further file is started, and the output of a file that
+    // finished after the request is removed again, so that a cancelled run
+    // leaves behind only the files it counts.
+    std::function<bool()> Cancelled;
+    // Without KeepGoing: asked for every failed file, after OnFailure. True
+    // goes on with the next file; false ends the run as a cancel does,
+    // without raising the error. Unset: the first error is raised.
+    std::function<bool(const std::string& path, const std::string& message)> SkipFailure;
+    // The count line also names the failed files, when there are any:
+    // "2 Dateien konvertiert, 1 fehlgeschlagen...".
+    bool CountFailed = false;
 
     TBatchResult Run(const std::vector<std::string>& files);
 };
@@ -72,11 +90,22 @@ public:
 // extension (from the last '.'); a name without a dot stays whole.
 std::string OutputBaseName(const std::string& inputPath);
 
-// The first free output path folder + base + ".dxf", then base0.dxf,
-// base1.dxf, ...: free means no directory entry of that name exists and the
-// name is not in `reserved`.
-std::string FreeOutputName(const std::string& folder, const std::string& base,
-                           const std::set<std::string>& reserved = {});
+// Hands out the output names of one run: folder + base + ".dxf" if free,
+// else base0.dxf, base1.dxf, ... (the first free one). Free means that no
+// directory entry of that name exists and that the name was not handed out
+// before in this run. Names only ever become taken during a run, so the
+// numbering of a base name goes on where it stopped instead of testing the
+// same names again.
+class TOutputNames {
+public:
+    explicit TOutputNames(std::string folder) : folder_(std::move(folder)) {}
+    std::string Take(const std::string& base);
+
+private:
+    std::string folder_;
+    std::unordered_set<std::string> handedOut_;
+    std::unordered_map<std::string, std::uint64_t> nextNumber_; // no entry: base.dxf not tried yet
+};
 
 // The pen width ratio text as a number, independent of the process locale
 // ('.' as decimal separator, blanks around allowed). False for anything else.
@@ -89,8 +118,14 @@ void SetPenRatio(TmvDXFExport& exporter, const std::string& text);
 // expects them (all before loading).
 void ConfigureExporter(TmvDXFExport& exporter, const TBatchOptions& options);
 
-// One file: a new exporter, configured, loaded, saved and freed (also when
-// an error passes).
+// One file: a new exporter, configured and loaded, handed to `save`, and
+// freed (also when an error passes). Running out of memory anywhere in it
+// raises EOutOfMemory with the input's name.
+void ConvertWith(const std::string& inputPath, const TBatchOptions& options,
+                 const std::function<void(TmvDXFExport&)>& save);
+
+// One file into a new file at outputPath, which appears only complete and
+// only if no entry of that name exists (EFCreateError otherwise).
 void ConvertFile(const std::string& inputPath, const std::string& outputPath, const TBatchOptions& options);
 
 } // namespace mv

@@ -6,13 +6,14 @@
 
 namespace mv {
 
-void TFavouriteFolders::Load(const std::string& filePath) {
-    filePath_ = filePath;
+void TFavouriteFolders::Load(const std::string& readPath, const std::string& writePath, bool createFolder) {
+    filePath_ = writePath;
+    createFolder_ = createFolder;
     items_.clear();
-    if (filePath.empty()) return;
+    if (readPath.empty()) return;
     std::vector<std::uint8_t> bytes;
     try {
-        bytes = ReadWholeFile(filePath);
+        bytes = ReadWholeFile(readPath);
     } catch (const std::exception&) {
         return;
     }
@@ -52,6 +53,8 @@ bool TFavouriteFolders::Save() const {
         text += "\r\n";
     }
     try {
+        const std::string folder = ExtractFilePath(filePath_);
+        if (createFolder_ && !folder.empty() && !DirectoryExists(folder)) ForceDirectories(folder);
         WriteWholeFile(filePath_, {text});
         return true;
     } catch (const std::exception&) {

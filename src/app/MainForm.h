@@ -13,6 +13,7 @@
 #include "platform/Settings.h"
 #include "platform/Shell.h"
 
+#include <atomic>
 #include <cstdint>
 #include <exception>
 #include <functional>
@@ -50,6 +51,31 @@ enum TFormChange : unsigned {
     fcPlacement = 1u << 9,
     fcAboutBox = 1u << 10, // show the about box now (modally)
     fcClosed = 1u << 11,   // the window is to close now
+    fcRun = 1u << 12,      // a run started, ended or is being cancelled
+    fcStatus = 1u << 13,   // the status bar's texts
+    fcLayout = 1u << 14,   // splitter positions and column widths restored
+};
+
+// Where a batch run's conversions are carried out. The model's own way runs
+// them in place; the window runs them on a worker thread and keeps its
+// event loop going meanwhile, so that it repaints and takes "Abbrechen".
+class IRunHost {
+public:
+    virtual ~IRunHost() = default;
+    // Runs work and returns when it has ended.
+    virtual void Run(const std::function<void()>& work) = 0;
+    // Called from inside work: runs fn on the thread of the window and
+    // returns when it has, passing on what it raised.
+    virtual void Call(const std::function<void()>& fn) = 0;
+};
+
+// Sizes the view lets the user change, kept across program runs: each a
+// list of pixel sizes, empty when nothing is known.
+struct TWindowLayout {
+    std::vector<int> BrowserSplitter; // folder tree, file list, preview
+    std::vector<int> PageSplitter;    // browser, batch list
+    std::vector<int> ListColumns;     // the file list's columns
+    bool operator==(const TWindowLayout&) const = default;
 };
 
 // Virtual key codes the batch list's key handler knows.
@@ -79,13 +105,18 @@ public:
     // run after every message line and progress step.
     using TChangeHandler = std::function<void(unsigned changes)>;
     void SetOnChange(TChangeHandler handler) { onChange_ = std::move(handler); }
+    // Null runs the conversions in place. The host must outlive the model.
+    void SetRunHost(IRunHost* host) { runHost_ = host; }
 
     // ---- Actions. Errors that escape one reach the general error report. ----
 
     // Start-up and shut-down.
     void FormCreate();
-    void FormShow(); // first show: restores placement and output folder
-    bool FormCloseQuery() { return true; }
+    void FormShow(); // first show: restores placement, output folder and layout
+    // Whether the window may close: asks to save a changed batch. During a
+    // run it cancels the run and refuses; the window closes when the run
+    // has ended.
+    bool FormCloseQuery();
     void FormClose(); // writes the settings
     void FormDestroy();
     // Closes the window (QuitBtnClick, Esc, the close box): asks
@@ -101,6 +132,16 @@ public:
     void ImageListDblClick();
     void ConvertBtnClick();
     void GoBtn1Click();
+    // "Abbrechen" or Esc during a run: no further file is started, and the
+    // file in hand is not left behind.
+    void CancelRun();
+    // Files and folders dropped on the window or named on the command line:
+    // a project file is opened (after asking to save a changed batch);
+    // otherwise metafiles are added, a folder standing for its metafiles
+    // sorted by name. Other files are passed over.
+    void DropFiles(const std::vector<std::string>& paths);
+    // Ctrl+Z: takes back the last add or remove of batch entries.
+    void UndoBatch();
 
     // The project.
     void NewBtnClick();
@@ -130,6 +171,8 @@ public:
     void wwwBtnClick();
     void AboutBtnClick();
     void QuitBtnClick();
+    // Esc: cancels a run, and quits otherwise.
+    void EscapeKey();
 
     // The application's general error report: a message box with the error's
     // text (a period added when its last character sorts after '.'), the
@@ -151,6 +194,8 @@ public:
     void SetPrefListItemIndex(int index);
     // The view reports the window's placement whenever it moves or changes size.
     void SetPlacement(const TFormPlacement& placement);
+    // The view reports splitter positions and column widths as they change.
+    void SetLayout(const TWindowLayout& layout);
 
     // ---- State. ----
     const std::string& ProgramFolder() const { return programFolder_; }
@@ -177,10 +222,43 @@ public:
     const TRect& ProgressRepaintRect() const { return repaintRect_; }
     // Nothing until restored from the settings or reported by the view.
     const std::optional<TFormPlacement>& Placement() const { return placement_; }
+    const TWindowLayout& Layout() const { return layout_; }
     bool Closed() const { return closed_; }
+    // The batch (entries, output folder, switches) differs from what was
+    // last opened or saved (or, before that, from the start).
+    bool Modified() const;
+    bool CanUndo() const { return !undo_.empty(); }
+    bool Running() const { return running_; }
+    bool CancelRequested() const { return cancelRequested_; }
+    // The status bar's text panel: the file being converted, and after a
+    // run its count line.
+    const std::string& StatusText() const { return statusText_; }
+    // The progress panel's text, "Datei 12 von 800"; empty before a run.
+    std::string ProgressText() const;
+    // Where DXF files go when the output folder text is empty: the program
+    // folder, or the documents folder when the program folder is not
+    // writable.
+    std::string DefaultOutputFolder() const;
 
 private:
+    struct TBatchState {
+        std::vector<std::string> Entries;
+        std::vector<bool> Selected;
+        int ItemIndex = -1;
+    };
+
     template <typename F> void Action(F&& body);
+    void InWindow(const std::function<void()>& fn);
+    void AppendMemo(const std::string& line);
+    bool AskSkip(const std::string& path, const std::string& message);
+    void FinishRun(const TBatchResult& result, const std::string& folder);
+    bool ConfirmDiscard(const char* caption);
+    void MarkSaved();
+    void RememberProjectFolder(const std::string& path);
+    void PushUndo();
+    void SetBatch(const std::vector<std::string>& entries);
+    void AddPaths(const std::vector<std::string>& paths);
+    void SelectOnly(const std::vector<std::size_t>& indices);
     void SetSwitch(bool TBatchOptions::*field, bool checked);
     void Changed(unsigned changes) { pending_ |= changes; }
     void Notify();
@@ -192,10 +270,14 @@ private:
 
     TMainFormServices services_;
     TChangeHandler onChange_;
+    IRunHost* runHost_ = nullptr;
     unsigned pending_ = 0;
     int depth_ = 0;
 
     std::string programFolder_;
+    bool programFolderWritable_ = true;
+    std::string documentsFolder_;
+    std::string lastProjectFolder_;
     std::string* batchCursor_ = nullptr;
     TDynaArray<std::string> batch_{&batchCursor_};
     std::string projectPath_;
@@ -214,6 +296,16 @@ private:
     TProgressRepaint repaint_ = TProgressRepaint::None;
     TRect repaintRect_;
     std::optional<TFormPlacement> placement_;
+    TWindowLayout layout_;
+    TProject savedProject_; // the batch as last opened or saved
+    std::vector<TBatchState> undo_;
+    bool running_ = false;
+    std::atomic<bool> cancelRequested_ = false;
+    bool cancelReported_ = false;
+    bool closeAfterRun_ = false;
+    std::int32_t runTotal_ = 0;
+    std::int32_t runDone_ = 0;
+    std::string statusText_;
     bool shown_ = false;
     bool settingsWritten_ = false;
     bool closed_ = false;

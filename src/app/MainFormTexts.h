@@ -76,6 +76,13 @@ inline constexpr const char* OpenCaption = "Datei/Öffnen";
 inline constexpr const char* ProjectFilter = "MVN Projekt Dateien|*.MVN";
 inline constexpr const char* ProjectDefaultExt = "mvn";
 inline constexpr const char* OutputFolderDialogTitle = "Ausgabe Ordner";
+// Asked before a changed batch would be lost (quitting, New, Open).
+inline constexpr const char* SaveChangesQuestion = "Änderungen am Projekt speichern?";
+
+// A batch run.
+inline constexpr const char* CancelBtnCaption = "Abbrechen";
+inline constexpr const char* RunCancelled = "Konvertierung abgebrochen.";
+inline constexpr const char* RunCancelling = "Wird abgebrochen...";
 
 // About box.
 inline constexpr const char* AboutCaption = "Info";

@@ -1,8 +1,12 @@
 // metrovane: the command line of the converter.
 
+#include "app/BatchInputs.h"
 #include "app/BatchRun.h"
 #include "app/MainFormTexts.h"
 #include "app/ProjectFile.h"
+#include "app/Version.h"
+#include "cli/HelpWrap.h"
+#include "platform/DisplayText.h"
 #include "platform/FileAccess.h"
 #include "platform/Shell.h"
 
@@ -12,6 +16,7 @@
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <string>
 #include <system_error>
@@ -53,20 +58,22 @@ struct TSwitchArgs {
 struct TRunArgs {
     std::string Jobs = "1";
     bool KeepGoing = false;
+    bool Quiet = false;
+    bool Verbose = false;
+};
+
+// The inputs of convert and project create: the words on the command line,
+// then the lines of --files-from.
+struct TInputArgs {
+    std::vector<std::string> Words;
+    std::string FilesFrom;
+    CLI::Option* FilesFromOption = nullptr;
 };
 
 std::string CurrentFolder() {
     std::error_code ec;
     fs::path cwd = fs::current_path(ec);
     return ec ? std::string(".") : cwd.string();
-}
-
-bool IsMetafileName(const std::string& name) {
-    if (name.size() < 4) return false;
-    std::string ext = name.substr(name.size() - 4);
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return ext == ".emf" || ext == ".wmf";
 }
 
 // A folder input stands for its *.emf and *.wmf files (any letter case),
@@ -79,19 +86,11 @@ std::vector<std::string> ExpandInputs(const std::vector<std::string>& inputs) {
             files.push_back(input);
             continue;
         }
-        std::string prefix = input.back() == '/' ? input : input + '/';
-        std::vector<std::string> names;
-        std::error_code ec;
-        for (fs::directory_iterator it(input, ec), end; !ec && it != end; it.increment(ec)) {
-            std::string name = it->path().filename().string();
-            std::error_code typeEc;
-            if (IsMetafileName(name) && it->is_regular_file(typeEc)) names.push_back(name);
-        }
-        if (ec) throw std::runtime_error("Ordner " + input + " kann nicht gelesen werden");
-        std::sort(names.begin(), names.end());
-        if (names.empty()) std::cerr << "Ordner " << input << " enthält keine EMF- oder WMF-Dateien\n";
-        for (const std::string& name : names)
-            files.push_back(prefix + name);
+        std::vector<std::string> found = mv::MetafilesInFolder(input);
+        if (found.empty())
+            std::cerr << "metrovane: Ordner " << mv::EscapeControlChars(input)
+                      << " enthält keine EMF- oder WMF-Dateien\n";
+        files.insert(files.end(), found.begin(), found.end());
     }
     return files;
 }
@@ -105,12 +104,12 @@ public:
 
     void Message(const std::string& line) {
         Clear();
-        std::cout << line << '\n' << std::flush;
+        std::cout << mv::EscapeControlChars(line) << '\n' << std::flush;
         Redraw();
     }
     void Error(const std::string& text) {
         Clear();
-        std::cerr << text << '\n' << std::flush;
+        std::cerr << mv::EscapeControlChars(text) << '\n' << std::flush;
         Redraw();
     }
     void Step(int percent) {
@@ -141,7 +140,7 @@ private:
 // Runs a batch as the window does, with the command line's extras; returns
 // the exit status.
 int RunBatch(const std::vector<std::string>& files, const std::string& output,
-             const mv::TBatchOptions& options, unsigned jobs, bool keepGoing) {
+             const mv::TBatchOptions& options, const TRunArgs& args, unsigned jobs) {
     TProgressLine progress(files.size());
     bool reported = false;
     mv::TBatchRunner runner;
@@ -149,24 +148,61 @@ int RunBatch(const std::vector<std::string>& files, const std::string& output,
     runner.OutputFolder = output;
     runner.ProgramFolder = mv::ProgramFolder();
     runner.Jobs = jobs;
-    runner.KeepGoing = keepGoing;
-    runner.OnMessage = [&progress](const std::string& line) { progress.Message(line); };
-    runner.OnProgress = [&progress](int percent) { progress.Step(percent); };
+    runner.KeepGoing = args.KeepGoing;
+    runner.ShowOutputName = args.Verbose;
+    runner.OnMessage = [&progress, &args](const std::string& line) {
+        if (!args.Quiet) progress.Message(line);
+    };
+    // Quiet leaves out the terminal's progress line too: only errors remain.
+    runner.OnProgress = [&progress, &args](int percent) {
+        if (!args.Quiet) progress.Step(percent);
+    };
     runner.OnFailure = [&](const std::string& path, const std::string& message) {
-        progress.Error(path + ": " + message);
+        progress.Error("metrovane: " + path + ": " + message);
         reported = true;
     };
     try {
         mv::TBatchResult result = runner.Run(files);
         if (result.Outcome == mv::TBatchOutcome::OutputFolderFailed) {
-            progress.Error(std::string(mv::msg::OutputFolderFailed) + " (" + output + ")");
+            progress.Error("metrovane: " + std::string(mv::msg::OutputFolderFailed) + " (" + output + ")");
             return ExitFailed;
         }
         return result.Failed == 0 ? ExitOk : ExitFailed;
     } catch (const std::exception& e) {
-        if (!reported) progress.Error(e.what());
+        if (!reported) progress.Error(std::string("metrovane: ") + e.what());
         return ExitFailed;
     }
+}
+
+// One path a line; blank lines are skipped and a CR before the line end is
+// dropped, so that lists written on Windows read the same.
+std::vector<std::string> ReadFileList(const std::string& listPath) {
+    std::ifstream file;
+    if (listPath != "-") {
+        file.open(listPath, std::ios::binary);
+        if (!file.is_open())
+            throw std::runtime_error("Dateiliste " + listPath + " kann nicht geöffnet werden");
+    }
+    std::istream& in = listPath == "-" ? std::cin : file;
+    std::vector<std::string> paths;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty()) paths.push_back(line);
+    }
+    if (in.bad()) throw std::runtime_error("Dateiliste " + listPath + " kann nicht gelesen werden");
+    return paths;
+}
+
+std::vector<std::string> AllInputs(const TInputArgs& inputs) {
+    std::vector<std::string> all = inputs.Words;
+    if (inputs.FilesFromOption->count() > 0) {
+        const std::vector<std::string> listed = ReadFileList(inputs.FilesFrom);
+        all.insert(all.end(), listed.begin(), listed.end());
+    } else if (all.empty()) {
+        throw TUsageError{"Keine Eingabe angegeben (Dateien oder Ordner)"};
+    }
+    return ExpandInputs(all);
 }
 
 unsigned ParseJobs(const std::string& text) {
@@ -176,6 +212,12 @@ unsigned ParseJobs(const std::string& text) {
         throw TUsageError{"--jobs erwartet eine ganze Zahl von 1 bis " + std::to_string(MaxJobs) +
                           ", nicht " + text};
     return value;
+}
+
+// The run's options that CLI11 cannot check alone.
+unsigned CheckRunArgs(const TRunArgs& args) {
+    if (args.Quiet && args.Verbose) throw TUsageError{"--quiet und --verbose schließen einander aus"};
+    return ParseJobs(args.Jobs);
 }
 
 void AddSwitchOptions(CLI::App& cmd, TSwitchArgs& args, bool withPenRatio) {
@@ -203,11 +245,23 @@ void AddSwitchOptions(CLI::App& cmd, TSwitchArgs& args, bool withPenRatio) {
 
 void AddRunOptions(CLI::App& cmd, TRunArgs& args) {
     cmd.add_flag("--keep-going", args.KeepGoing,
-                 "nach einer fehlgeschlagenen Datei weitermachen (Vorgabe: beim ersten Fehler anhalten)");
+                 "nach einer fehlgeschlagenen Datei weitermachen (Vorgabe: beim ersten Fehler anhalten); "
+                 "die letzte Zeile zählt dann auch die Fehlschläge");
     cmd.add_option("-j,--jobs", args.Jobs,
                    "N Dateien gleichzeitig umwandeln; Namen, Inhalte und Meldungen bleiben die eines Laufs "
                    "nacheinander (Vorgabe: 1)")
         ->type_name("N");
+    cmd.add_flag("-q,--quiet", args.Quiet, "nur Fehler melden");
+    cmd.add_flag("-v,--verbose", args.Verbose,
+                 "zu jeder Eingabe auch die Ausgabedatei nennen (Konvertiere a.emf -> aus/a.dxf)");
+}
+
+void AddInputOptions(CLI::App& cmd, TInputArgs& args) {
+    cmd.add_option("EINGABE", args.Words, "Metadateien (.emf, .wmf) oder Ordner")->type_name("");
+    args.FilesFromOption =
+        cmd.add_option("--files-from", args.FilesFrom,
+                       "weitere Eingaben aus DATEI lesen, eine je Zeile; \"-\" liest die Standardeingabe")
+            ->type_name("DATEI");
 }
 
 void SetGermanLabels(CLI::App& app) {
@@ -283,13 +337,13 @@ const char* YesNo(bool value) {
 // captions of the switches.
 void ShowProject(const std::string& path) {
     const mv::TProject project = mv::ReadProjectFile(path);
-    std::cout << "Projekt: " << path << '\n';
+    std::cout << "Projekt: " << mv::EscapeControlChars(path) << '\n';
     std::cout << "Dateien: " << project.Entries.size() << '\n';
     for (const std::string& entry : project.Entries)
-        std::cout << "  " << entry << '\n';
+        std::cout << "  " << mv::EscapeControlChars(entry) << '\n';
     std::cout << "Ausgabeordner: "
               << (project.OutputFolder.empty() ? std::string("(leer: der Programmordner)")
-                                               : project.OutputFolder)
+                                               : mv::EscapeControlChars(project.OutputFolder))
               << '\n';
     std::cout << mv::ui::AutoCADVerCaption << ": " << YesNo(project.Options.R14) << '\n';
     std::cout << mv::ui::ParseWhiteCaption << ": " << YesNo(project.Options.ParseWhite) << '\n';
@@ -297,24 +351,122 @@ void ShowProject(const std::string& path) {
     std::cout << mv::ui::AlternativeBlackCaption << ": " << YesNo(project.Options.AlternativeBlack) << '\n';
 }
 
-void CreateProject(const std::string& path, const TSwitchArgs& switches,
-                   const std::vector<std::string>& inputs) {
+void CreateProject(const std::string& path, const TSwitchArgs& switches, const TInputArgs& inputs) {
     mv::TProject project;
-    for (const std::string& file : ExpandInputs(inputs))
+    for (const std::string& file : AllInputs(inputs))
         project.Entries.push_back(AbsolutePath(file));
     // An empty folder text stays empty: the program folder at run time.
     project.OutputFolder = switches.Output.empty() ? std::string() : AbsolutePath(switches.Output);
     project.Options = switches.Options;
     mv::WriteProjectFile(path, project);
-    std::cout << "Projekt " << path << " gespeichert: " << project.Entries.size() << " Dateien\n";
+    std::cout << "Projekt " << mv::EscapeControlChars(path) << " gespeichert: " << project.Entries.size()
+              << " Dateien\n";
+}
+
+// A word as the user would type it again into a shell.
+std::string ShellWord(const std::string& word) {
+    if (!word.empty() && word.find_first_of(" \t\n'\"\\$`*?[]{}()<>|&;#~") == std::string::npos) return word;
+    std::string quoted = "'";
+    for (char c : word)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+const CLI::App* FindCommand(const CLI::App& parent, const std::string& name) {
+    for (const CLI::App* cmd : parent.get_subcommands({}))
+        if (cmd->check_name(name)) return cmd;
+    return nullptr;
+}
+
+// "metrovane -o DIR convert x.emf": options of a command typed before the
+// command. The message names the command they belong to and shows the line
+// with them moved behind it; empty when the line has no such option.
+std::string MisplacedOptions(const CLI::App& app, const std::vector<std::string>& args) {
+    std::size_t at = 0; // the first word of the command (args.size(): none)
+    const CLI::App* cmd = nullptr;
+    for (; at < args.size(); ++at)
+        if (args[at] == "--" || (cmd = FindCommand(app, args[at])) != nullptr) break;
+    std::size_t after = at + 1; // where the moved options go
+    if (cmd != nullptr && after < args.size())
+        if (const CLI::App* leaf = FindCommand(*cmd, args[after])) {
+            cmd = leaf;
+            ++after;
+        }
+
+    std::vector<std::string> moved, names, before;
+    std::vector<std::string> owners; // commands that know an option, when none was typed
+    for (std::size_t i = 0; i < std::min(at, args.size()); ++i) {
+        const std::string& word = args[i];
+        const std::string name = word.substr(0, word.find('='));
+        const CLI::Option* option = nullptr;
+        if (word.size() > 1 && word[0] == '-' && app.get_option_no_throw(name) == nullptr) {
+            if (cmd != nullptr) {
+                option = cmd->get_option_no_throw(name);
+            } else {
+                for (const CLI::App* top : app.get_subcommands({})) {
+                    std::vector<const CLI::App*> commands = top->get_subcommands({});
+                    commands.insert(commands.begin(), top);
+                    for (const CLI::App* c : commands)
+                        if (const CLI::Option* o = c->get_option_no_throw(name)) {
+                            option = o;
+                            owners.push_back(c == top ? c->get_name()
+                                                      : top->get_name() + " " + c->get_name());
+                        }
+                }
+            }
+        }
+        if (option == nullptr) {
+            before.push_back(word);
+            continue;
+        }
+        names.push_back(name);
+        moved.push_back(word);
+        if (word == name && option->get_expected_min() > 0 && i + 1 < at) moved.push_back(args[++i]);
+    }
+    if (names.empty()) return {};
+
+    std::string list;
+    for (const std::string& n : names)
+        list += (list.empty() ? "" : ", ") + n;
+    const bool one = names.size() == 1;
+    if (cmd == nullptr) {
+        std::sort(owners.begin(), owners.end());
+        owners.erase(std::unique(owners.begin(), owners.end()), owners.end());
+        std::string commands;
+        for (const std::string& o : owners)
+            commands += (commands.empty() ? "" : ", ") + o;
+        return std::string(one ? "Die Option " : "Die Optionen ") + list + (one ? " gehört" : " gehören") +
+               " hinter einen Befehl (" + commands + ")";
+    }
+    const std::string where = std::string(one ? "Die Option " : "Die Optionen ") + list +
+                              (one ? " gehört" : " gehören") + " hinter den Befehl";
+    // Another option before the command that the command does not know: a
+    // moved line would still be wrong, so only the command is named.
+    for (const std::string& w : before)
+        if (w.size() > 1 && w[0] == '-')
+            return where + " " + (cmd->get_parent() == &app ? "" : cmd->get_parent()->get_name() + " ") +
+                   cmd->get_name();
+    std::string line = "metrovane";
+    for (const std::string& w : before)
+        line += " " + ShellWord(w);
+    for (std::size_t i = at; i < after; ++i)
+        line += " " + ShellWord(args[i]);
+    for (const std::string& w : moved)
+        line += " " + ShellWord(w);
+    for (std::size_t i = after; i < args.size(); ++i)
+        line += " " + ShellWord(args[i]);
+    return where + ": " + line;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    CLI::App app("Tarvold Metrovane 1.0: wandelt Vektorbilder im EMF- und WMF-Format in DXF-Zeichnungen um.",
+    CLI::App app(std::string("Tarvold Metrovane ") + mv::ProgramVersion +
+                     ": wandelt Vektorbilder im EMF- und WMF-Format in DXF-Zeichnungen um.",
                  "metrovane");
     SetGermanLabels(app);
+    app.set_version_flag("-V,--version", std::string("metrovane ") + mv::ProgramVersion,
+                         "Versionsnummer zeigen und beenden");
     app.require_subcommand(1);
     app.footer("\"metrovane BEFEHL --help\" zeigt die Optionen eines Befehls.");
     const std::string exitStatus =
@@ -328,7 +480,7 @@ int main(int argc, char** argv) {
 
     TSwitchArgs convertSwitches;
     TRunArgs convertRun;
-    std::vector<std::string> convertInputs;
+    TInputArgs convertInputs;
     convertSwitches.Output = CurrentFolder();
     CLI::App* convertCmd =
         command(app, "convert",
@@ -337,9 +489,7 @@ int main(int argc, char** argv) {
                 "keine vorhandene Datei wird überschrieben.");
     AddSwitchOptions(*convertCmd, convertSwitches, true);
     AddRunOptions(*convertCmd, convertRun);
-    convertCmd->add_option("EINGABE", convertInputs, "Metadateien (.emf, .wmf) oder Ordner")
-        ->required()
-        ->type_name("");
+    AddInputOptions(*convertCmd, convertInputs);
     convertCmd->footer(exitStatus);
 
     TRunArgs runRun;
@@ -360,7 +510,7 @@ int main(int argc, char** argv) {
 
     std::string createProject;
     TSwitchArgs createSwitches;
-    std::vector<std::string> createInputs;
+    TInputArgs createInputs;
     createSwitches.Output = CurrentFolder();
     CLI::App* createCmd = command(
         *projectCmd, "create",
@@ -368,33 +518,37 @@ int main(int argc, char** argv) {
         "ein Ordner steht für seine *.emf- und *.wmf-Dateien.");
     AddSwitchOptions(*createCmd, createSwitches, false);
     createCmd->add_option("PROJEKT", createProject, "Projektdatei")->required()->type_name("");
-    createCmd->add_option("EINGABE", createInputs, "Metadateien (.emf, .wmf) oder Ordner")
-        ->required()
-        ->type_name("");
+    AddInputOptions(*createCmd, createInputs);
 
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    const std::string usageHint = "\"metrovane --help\" zeigt die möglichen Angaben.\n";
+    if (const std::string misplaced = MisplacedOptions(app, args); !misplaced.empty()) {
+        std::cerr << "metrovane: " << mv::EscapeControlChars(misplaced) << '\n' << usageHint;
+        return ExitUsage;
+    }
     try {
         app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        std::cout << mv::cli::WrapHelp(app.help(), mv::cli::HelpWidth());
+        return ExitOk;
     } catch (const CLI::Success& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
-        std::cerr << "metrovane: " << GermanParseError(e, std::vector<std::string>(argv + 1, argv + argc))
-                  << "\n"
-                  << "\"metrovane --help\" zeigt die möglichen Angaben.\n";
+        std::cerr << "metrovane: " << mv::EscapeControlChars(GermanParseError(e, args)) << "\n" << usageHint;
         return ExitUsage;
     }
 
     try {
         if (convertCmd->parsed()) {
-            const unsigned jobs = ParseJobs(convertRun.Jobs);
+            const unsigned jobs = CheckRunArgs(convertRun);
             convertSwitches.TakeUnitSwitch(*convertCmd);
-            const std::vector<std::string> files = ExpandInputs(convertInputs);
-            return RunBatch(files, convertSwitches.Output, convertSwitches.Options, jobs,
-                            convertRun.KeepGoing);
+            const std::vector<std::string> files = AllInputs(convertInputs);
+            return RunBatch(files, convertSwitches.Output, convertSwitches.Options, convertRun, jobs);
         }
         if (runCmd->parsed()) {
-            const unsigned jobs = ParseJobs(runRun.Jobs);
+            const unsigned jobs = CheckRunArgs(runRun);
             const mv::TProject project = mv::ReadProjectFile(runProject);
-            return RunBatch(project.Entries, project.OutputFolder, project.Options, jobs, runRun.KeepGoing);
+            return RunBatch(project.Entries, project.OutputFolder, project.Options, runRun, jobs);
         }
         if (showCmd->parsed()) {
             ShowProject(showProject);
@@ -406,11 +560,11 @@ int main(int argc, char** argv) {
             return ExitOk;
         }
     } catch (const TUsageError& e) {
-        std::cerr << "metrovane: " << e.Message << "\n\"metrovane --help\" zeigt die möglichen Angaben.\n";
+        std::cerr << "metrovane: " << mv::EscapeControlChars(e.Message) << '\n' << usageHint;
         return ExitUsage;
     } catch (const std::exception& e) {
         // A project file that cannot be read or written, a folder that cannot be listed.
-        std::cerr << "metrovane: " << e.what() << '\n';
+        std::cerr << "metrovane: " << mv::EscapeControlChars(e.what()) << '\n';
         return ExitFailed;
     }
     return ExitUsage;

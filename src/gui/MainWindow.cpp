@@ -11,12 +11,17 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -24,11 +29,17 @@
 #include <QShortcut>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QStyleHints>
 #include <QTabWidget>
 #include <QTextBlock>
+#include <QThread>
 #include <QToolButton>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <qdrawutil.h>
+
+#include <atomic>
+#include <thread>
 
 namespace mv {
 
@@ -78,7 +89,11 @@ QLabel* HeaderBand(const char* text, const char* name) {
     QFont f = band->font();
     f.setBold(true);
     band->setFont(f);
-    band->setFixedHeight(22);
+    // At least the original height; a second line when the desktop's font
+    // is too wide for one at the window's width.
+    band->setWordWrap(true);
+    band->setMinimumHeight(22);
+    band->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);
     band->setContentsMargins(6, 0, 6, 0);
     band->setFrameStyle(QFrame::Panel | QFrame::Raised);
     Paint(band, QPalette::Window, Color(ui::HeaderColor));
@@ -95,7 +110,7 @@ QToolButton* ProjectButton(const char* name, const char* caption, const char* hi
     b->setIconSize(QSize(16, 16));
     b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     b->setAutoRaise(true);
-    b->setFixedSize(121, 27);
+    b->setFixedSize(std::max(121, b->sizeHint().width()), std::max(27, b->sizeHint().height()));
     return b;
 }
 
@@ -110,6 +125,13 @@ QCheckBox* Switch(const char* name, const char* caption) {
     auto* c = new QCheckBox(Q(caption));
     c->setObjectName(Q(name));
     return c;
+}
+
+std::vector<std::string> LocalPaths(const QStringList& names) {
+    std::vector<std::string> paths;
+    for (const QString& name : names)
+        paths.push_back(QFile::encodeName(name).toStdString());
+    return paths;
 }
 
 TRect ToRect(const QRect& r) {
@@ -133,12 +155,21 @@ std::vector<std::string> Lines(const QPlainTextEdit* edit) {
 
 // The owner-drawn panel of the status bar: it paints the two rectangles
 // that the model computes for it, navy up to the percentage and the button
-// face after it.
+// face after it, and over them which file of how many and the percentage.
 class TProgressPanel : public QWidget {
 public:
     explicit TProgressPanel(TMainForm& form) : form_(form) {
         setObjectName(QStringLiteral("ProgressPanel"));
-        setFixedWidth(ui::StatusProgressPanelWidth);
+        // Wide enough for the longest text a large batch gives.
+        setFixedWidth(
+            std::max(ui::StatusProgressPanelWidth,
+                     fontMetrics().horizontalAdvance(QStringLiteral("Datei 88888 von 88888 · 100 %")) + 12));
+    }
+
+    QString Text() const {
+        const QString files = Q(form_.ProgressText());
+        return files.isEmpty() ? files
+                               : QStringLiteral("%1 · %2 %").arg(files).arg(form_.ProgressPercentage());
     }
 
 protected:
@@ -150,10 +181,72 @@ protected:
         painter.setPen(Qt::NoPen);
         painter.fillRect(ToQRect(parts.Navy), Color(ui::ProgressColor));
         painter.fillRect(ToQRect(parts.ButtonFace), palette().color(QPalette::Button));
+        const QString text = Text();
+        if (text.isEmpty()) return;
+        // White on the bar, the usual text colour beside it.
+        for (const auto& [part, color] :
+             {std::pair{ToQRect(parts.Navy), QColor(Qt::white)},
+              std::pair{ToQRect(parts.ButtonFace), palette().color(QPalette::ButtonText)}}) {
+            painter.setClipRect(part);
+            painter.setPen(color);
+            painter.drawText(rect(), Qt::AlignCenter, text);
+        }
     }
 
 private:
     TMainForm& form_;
+};
+
+// Runs a batch's conversions on a worker thread while the window's event
+// loop goes on, so that the window repaints, follows its size and takes
+// "Abbrechen"; the model is only ever touched on the window's thread.
+class TWindowRunHost : public IRunHost {
+public:
+    explicit TWindowRunHost(QObject* context) : context_(context) {}
+
+    void Run(const std::function<void()>& work) override {
+        std::atomic<bool> done = false;
+        std::exception_ptr error;
+        std::thread worker([&] {
+            try {
+                work();
+            } catch (...) {
+                error = std::current_exception();
+            }
+            done = true;
+            // Wakes the loop below.
+            QMetaObject::invokeMethod(
+                context_, [] {}, Qt::QueuedConnection);
+        });
+        // Not a nested QEventLoop: a quitting application makes those return
+        // at once, and the conversions must be waited for in any case.
+        while (!done)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        worker.join();
+        if (error) std::rethrow_exception(error);
+    }
+
+    void Call(const std::function<void()>& fn) override {
+        if (QThread::currentThread() == context_->thread()) {
+            fn();
+            return;
+        }
+        std::exception_ptr error;
+        QMetaObject::invokeMethod(
+            context_,
+            [&] {
+                try {
+                    fn();
+                } catch (...) {
+                    error = std::current_exception();
+                }
+            },
+            Qt::BlockingQueuedConnection);
+        if (error) std::rethrow_exception(error);
+    }
+
+private:
+    QObject* context_;
 };
 
 // The decorative panel of the second page: a picture and, over it, the
@@ -192,11 +285,8 @@ private:
 TMainWindow::TMainWindow(const TMainWindowServices& services, QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("MainForm"));
     setWindowIcon(art::AppIcon());
-    QFont font;
-    font.setFamilies(
-        {QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
-    font.setPointSize(8);
-    setFont(font);
+    // The desktop's font: the sizes below grow with it where they must.
+    setAcceptDrops(true);
 
     if (!services.Shell) ownShell_ = std::make_unique<TLinuxShell>();
     if (!services.Settings) ownSettings_ = std::make_unique<TIniFile>(DefaultSettingsPath());
@@ -208,6 +298,8 @@ TMainWindow::TMainWindow(const TMainWindowServices& services, QWidget* parent) :
                                    services.Settings ? *services.Settings : *ownSettings_};
     // FormCreate runs here; the widgets are filled from the model below.
     form_ = std::make_unique<TMainForm>(formServices);
+    runHost_ = std::make_unique<TWindowRunHost>(this);
+    form_->SetRunHost(runHost_.get());
 
     auto* central = new QWidget;
     auto* layout = new QVBoxLayout(central);
@@ -231,8 +323,14 @@ TMainWindow::TMainWindow(const TMainWindowServices& services, QWidget* parent) :
         move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
 
     Connect();
+    AddShortcuts();
+    // A double click on a button is one click: its second press would
+    // start the action again.
+    for (QAbstractButton* b : findChildren<QAbstractButton*>()) {
+        if (!b->isCheckable()) b->installEventFilter(this);
+    }
     form_->SetOnChange([this](unsigned changes) { Refresh(changes); });
-    Refresh(~0u & ~(fcClosed | fcAboutBox | fcPlacement));
+    Refresh(~0u & ~(fcClosed | fcAboutBox | fcPlacement | fcLayout));
 }
 
 TMainWindow::~TMainWindow() {
@@ -245,7 +343,7 @@ TMainWindow::~TMainWindow() {
 QWidget* TMainWindow::BuildButtonRow() {
     auto* row = new QWidget;
     row->setObjectName(QStringLiteral("ButtonPanel"));
-    row->setFixedHeight(27);
+    buttonRow_ = row;
     auto* h = new QHBoxLayout(row);
     h->setContentsMargins(0, 0, 0, 0);
     h->setSpacing(0);
@@ -256,12 +354,14 @@ QWidget* TMainWindow::BuildButtonRow() {
     for (QToolButton* b : {newBtn_, openBtn_, saveBtn_, saveAsBtn_})
         h->addWidget(b);
     h->addStretch();
+    row->setFixedHeight(newBtn_->height());
     return row;
 }
 
 QWidget* TMainWindow::BuildSelectPage() {
     auto* page = new QWidget;
     page->setObjectName(QStringLiteral("TabSheet1"));
+    selectPage_ = page;
     auto* v = new QVBoxLayout(page);
     v->setContentsMargins(0, 0, 0, 0);
     v->setSpacing(0);
@@ -269,7 +369,7 @@ QWidget* TMainWindow::BuildSelectPage() {
 
     auto* favourites = new QWidget;
     favourites->setObjectName(QStringLiteral("FavouritesPanel"));
-    favourites->setFixedHeight(33);
+    favourites->setFixedHeight(std::max(33, 2 * favourites->fontMetrics().height() + 4));
     Paint(favourites, QPalette::Window, Color(ui::HeaderColor));
     auto* fh = new QHBoxLayout(favourites);
     fh->setContentsMargins(6, 2, 2, 2);
@@ -296,7 +396,10 @@ QWidget* TMainWindow::BuildSelectPage() {
     browserSplitter_->addWidget(browser_->List());
     browserSplitter_->addWidget(preview_);
     browserSplitter_->setChildrenCollapsible(false);
+    // More width goes to the file list and the preview, not to the tree.
+    browserSplitter_->setStretchFactor(0, 0);
     browserSplitter_->setStretchFactor(1, 1);
+    browserSplitter_->setStretchFactor(2, 1);
     browserSplitter_->setSizes({241, 220, 160});
 
     auto* lower = new QWidget;
@@ -328,6 +431,8 @@ QWidget* TMainWindow::BuildSelectPage() {
     pageSplitter_->addWidget(browserSplitter_);
     pageSplitter_->addWidget(lower);
     pageSplitter_->setChildrenCollapsible(false);
+    // More height is shared by the browser with the preview and the batch list.
+    pageSplitter_->setStretchFactor(0, 1);
     pageSplitter_->setStretchFactor(1, 1);
     pageSplitter_->setSizes({176, 150});
     v->addWidget(pageSplitter_, 1);
@@ -356,7 +461,16 @@ QWidget* TMainWindow::BuildConvertPage() {
     QFont goFont = goBtn_->font();
     goFont.setBold(true);
     goBtn_->setFont(goFont);
-    right->addWidget(goBtn_);
+    cancelBtn_ = Button("CancelBtn", ui::CancelBtnCaption);
+    cancelBtn_->setToolTip(QStringLiteral("Die laufende Umwandlung abbrechen (Esc)"));
+    cancelBtn_->setIcon(art::CancelIcon());
+    cancelBtn_->setMinimumHeight(30);
+    cancelBtn_->setEnabled(false);
+    auto* goRow = new QHBoxLayout;
+    goRow->setSpacing(4);
+    goRow->addWidget(goBtn_, 1);
+    goRow->addWidget(cancelBtn_);
+    right->addLayout(goRow);
     right->addSpacing(6);
 
     auto* outputLabel = new QLabel(ShownText(ui::OutputFolderLabel));
@@ -394,19 +508,20 @@ QWidget* TMainWindow::BuildConvertPage() {
     lblPenWidthRatio_->hide();
     edtPenWidthRatio_->hide();
     right->addLayout(penRow);
-    right->addStretch(1);
+    right->addSpacing(8);
 
     auto* messagesLabel = new QLabel(ShownText(ui::MessagesLabel));
     right->addWidget(messagesLabel);
     memo_ = new QPlainTextEdit;
     memo_->setObjectName(QStringLiteral("Memo1"));
-    memo_->setFixedHeight(73);
+    // The pane takes the height the window has beyond the controls.
+    memo_->setMinimumHeight(73);
     memo_->setLineWrapMode(QPlainTextEdit::NoWrap);
     // The tool tip colours, as the original message pane had them.
     Paint(memo_, QPalette::Base, QApplication::palette().color(QPalette::ToolTipBase));
     Paint(memo_, QPalette::Text, QApplication::palette().color(QPalette::ToolTipText));
     messagesLabel->setBuddy(memo_);
-    right->addWidget(memo_);
+    right->addWidget(memo_, 1);
 
     body->addLayout(right, 1);
     v->addLayout(body, 1);
@@ -446,7 +561,7 @@ QWidget* TMainWindow::BuildBottomRow() {
 void TMainWindow::BuildStatusBar() {
     QStatusBar* bar = statusBar();
     bar->setObjectName(QStringLiteral("StatusBar1"));
-    bar->setFixedHeight(19);
+    bar->setFixedHeight(std::max(19, bar->fontMetrics().height() + 6));
     bar->setSizeGripEnabled(true);
     statusText_ = new QLabel;
     statusText_->setObjectName(QStringLiteral("StatusText"));
@@ -509,7 +624,8 @@ void TMainWindow::Connect() {
         form_->ImageListDblClick();
     });
 
-    connect(goBtn_, &QPushButton::clicked, this, [this] { RunBatch(); });
+    connect(goBtn_, &QPushButton::clicked, this, [this] { form_->GoBtn1Click(); });
+    connect(cancelBtn_, &QPushButton::clicked, this, [this] { form_->CancelRun(); });
     connect(directoryEdit_, &QLineEdit::textEdited, this,
             [this](const QString& text) { form_->SetOutputFolderText(text.toStdString()); });
     connect(directoryBtn_, &QToolButton::clicked, this, [this] { form_->DirectoryEdit1ButtonClick(); });
@@ -534,15 +650,54 @@ void TMainWindow::Connect() {
     connect(wwwBtn_, &QToolButton::clicked, this, [this] { form_->wwwBtnClick(); });
     connect(aboutBtn_, &QPushButton::clicked, this, [this] { form_->AboutBtnClick(); });
     connect(quitBtn_, &QPushButton::clicked, this, [this] { form_->QuitBtnClick(); });
+
+    connect(browserSplitter_, &QSplitter::splitterMoved, this, [this] { ReportLayout(); });
+    connect(pageSplitter_, &QSplitter::splitterMoved, this, [this] { ReportLayout(); });
+    connect(browser_, &TQtFileBrowser::ColumnsResized, this, [this] { ReportLayout(); });
+}
+
+void TMainWindow::AddShortcuts() {
+    auto add = [this](const QKeySequence& keys, auto action, bool batch) {
+        auto* shortcut = new QShortcut(keys, this);
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, this, action);
+        if (batch) batchShortcuts_.push_back(shortcut);
+    };
     // The quit button is the window's cancel button: Esc anywhere acts like a
     // click on it, unless the focused control uses the key itself (an open
-    // editor or popup takes it first).
-    auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    esc->setContext(Qt::WindowShortcut);
-    connect(esc, &QShortcut::activated, quitBtn_, &QPushButton::click);
+    // editor or popup takes it first). During a run it cancels the run.
+    add(
+        QKeySequence(Qt::Key_Escape), [this] { form_->EscapeKey(); }, false);
+    add(
+        QKeySequence(Qt::CTRL | Qt::Key_N), [this] { form_->NewBtnClick(); }, true);
+    add(
+        QKeySequence(Qt::CTRL | Qt::Key_O), [this] { form_->OpenBtnClick(); }, true);
+    add(
+        QKeySequence(Qt::CTRL | Qt::Key_S), [this] { form_->SaveBtnClick(); }, true);
+    add(
+        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), [this] { form_->SaveAsBtnClick(); }, true);
+    // Text fields keep Ctrl+Z for their own text.
+    add(
+        QKeySequence(Qt::CTRL | Qt::Key_Z), [this] { form_->UndoBatch(); }, true);
+    add(
+        QKeySequence(Qt::Key_F1), [this] { form_->AboutBtnClick(); }, true);
+}
+
+bool TMainWindow::SwallowRepeatedPress(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::MouseButtonPress && event->type() != QEvent::MouseButtonDblClick)
+        return false;
+    if (!qobject_cast<QAbstractButton*>(watched)) return false;
+    const quint64 time = static_cast<QMouseEvent*>(event)->timestamp();
+    const auto interval = static_cast<quint64>(QGuiApplication::styleHints()->mouseDoubleClickInterval());
+    if (watched == lastPressed_ && time >= lastPressTime_ && time - lastPressTime_ < interval) return true;
+    if (event->type() == QEvent::MouseButtonDblClick) return true;
+    lastPressed_ = watched;
+    lastPressTime_ = time;
+    return false;
 }
 
 bool TMainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (SwallowRepeatedPress(watched, event)) return true;
     if (event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
@@ -557,16 +712,6 @@ bool TMainWindow::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QMainWindow::eventFilter(watched, event);
-}
-
-void TMainWindow::RunBatch() {
-    if (running_) return;
-    running_ = true;
-    goBtn_->setEnabled(false);
-    form_->GoBtn1Click();
-    running_ = false;
-    goBtn_->setEnabled(true);
-    if (closeAfterRun_) close();
 }
 
 // ---------------------------------------------------------------- output
@@ -603,14 +748,46 @@ void TMainWindow::Refresh(unsigned changes) {
         prefList_->setCurrentRow(form_->PrefListItemIndex());
     }
     if (changes & fcPage) pages_->setCurrentIndex(form_->ActivePage());
-    if (changes & fcProgress) RefreshProgress();
+    if (changes & (fcProgress | fcStatus)) RefreshProgress();
+    if (changes & fcStatus) {
+        RefreshStatusText();
+        progress_->update(); // its text
+    }
+    if (changes & fcRun) RefreshRun();
     if ((changes & fcPlacement) && !placing_) ApplyPlacement();
+    if (changes & fcLayout) ApplyLayout();
     --updating_;
     if (changes & fcAboutBox) ShowAboutBox();
     if (changes & fcClosed) close();
-    // A batch run blocks the window; it still repaints after every file.
-    if (running_ && (changes & (fcMemo | fcProgress)))
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+// During a run only "Abbrechen", the message pane (to read), the tabs and
+// the window itself take input; everything that would change the batch or
+// start another run is off.
+void TMainWindow::RefreshRun() {
+    const bool running = form_->Running();
+    for (QWidget* w : std::initializer_list<QWidget*>{buttonRow_, selectPage_, goBtn_, directoryEdit_,
+                                                      directoryBtn_, cbAutoCADVer_, cbParseWhite_, cbUse01MM_,
+                                                      cbAlternativeBlack_, edtPenWidthRatio_, aboutBtn_})
+        w->setEnabled(!running);
+    for (QShortcut* shortcut : batchShortcuts_)
+        shortcut->setEnabled(!running);
+    memo_->setReadOnly(running);
+    const bool cancelHadFocus = cancelBtn_->hasFocus();
+    cancelBtn_->setEnabled(running && !form_->CancelRequested());
+    // The keyboard goes back to where the run was started.
+    if (!running && (cancelHadFocus || !focusWidget())) goBtn_->setFocus();
+    if (running != cancelBtn_->property("running").toBool()) {
+        cancelBtn_->setProperty("running", running);
+        emit RunChanged(running);
+    }
+}
+
+void TMainWindow::RefreshStatusText() {
+    const QString text = Q(form_->StatusText());
+    statusText_->setToolTip(text);
+    statusText_->setText(statusText_->fontMetrics().elidedText(text, Qt::ElideMiddle,
+                                                               statusText_->contentsRect().width() - 4));
 }
 
 void TMainWindow::RefreshBatchList() {
@@ -624,11 +801,18 @@ void TMainWindow::RefreshBatchList() {
         for (const std::string& item : items)
             imageList_->addItem(Q(item));
     }
-    for (int i = 0; i < imageList_->count(); ++i)
-        imageList_->item(i)->setSelected(i < static_cast<int>(selected.size()) &&
-                                         selected[static_cast<std::size_t>(i)]);
-    if (form_->ImageListItemIndex() >= 0)
+    const std::vector<std::string> paths = form_->BatchEntries();
+    for (int i = 0; i < imageList_->count(); ++i) {
+        QListWidgetItem* item = imageList_->item(i);
+        item->setSelected(i < static_cast<int>(selected.size()) && selected[static_cast<std::size_t>(i)]);
+        // The list shows names; the full path is a hover away.
+        if (static_cast<std::size_t>(i) < paths.size())
+            item->setToolTip(Q(paths[static_cast<std::size_t>(i)]));
+    }
+    if (form_->ImageListItemIndex() >= 0) {
         imageList_->setCurrentRow(form_->ImageListItemIndex(), QItemSelectionModel::NoUpdate);
+        imageList_->scrollToItem(imageList_->item(form_->ImageListItemIndex()));
+    }
     delBtn_->setEnabled(form_->DelBtnEnabled());
     if (previewFromBatch_) UpdatePreview(true);
 }
@@ -656,7 +840,8 @@ void TMainWindow::RefreshProgress() {
         progress_->repaint();
         break;
     case TProgressRepaint::NavyPart:
-        progress_->repaint(ToQRect(form_->ProgressRepaintRect()));
+        // The text over the bar changes with it: the whole panel.
+        progress_->repaint();
         break;
     case TProgressRepaint::None:
         break;
@@ -704,12 +889,7 @@ void TMainWindow::showEvent(QShowEvent* event) {
 }
 
 void TMainWindow::closeEvent(QCloseEvent* event) {
-    if (running_) {
-        // The run ends first; the window closes after it.
-        closeAfterRun_ = true;
-        event->ignore();
-        return;
-    }
+    // During a run the model cancels it and closes the window afterwards.
     if (!form_->Closed() && !form_->Close()) {
         event->ignore();
         return;
@@ -752,6 +932,66 @@ void TMainWindow::ReportPlacement() {
     placing_ = true;
     form_->SetPlacement(placement);
     placing_ = false;
+}
+
+void TMainWindow::ApplyLayout() {
+    const TWindowLayout& layout = form_->Layout();
+    placing_ = true;
+    if (layout.BrowserSplitter.size() == 3)
+        browserSplitter_->setSizes(QList<int>(layout.BrowserSplitter.begin(), layout.BrowserSplitter.end()));
+    if (layout.PageSplitter.size() == 2)
+        pageSplitter_->setSizes(QList<int>(layout.PageSplitter.begin(), layout.PageSplitter.end()));
+    browser_->SetColumnWidths(layout.ListColumns);
+    placing_ = false;
+}
+
+void TMainWindow::ReportLayout() {
+    if (placing_) return;
+    TWindowLayout layout;
+    for (int size : browserSplitter_->sizes())
+        layout.BrowserSplitter.push_back(size);
+    for (int size : pageSplitter_->sizes())
+        layout.PageSplitter.push_back(size);
+    layout.ListColumns = browser_->ColumnWidths();
+    form_->SetLayout(layout);
+}
+
+bool TMainWindow::Running() const {
+    return form_->Running();
+}
+
+void TMainWindow::OpenArguments(const QStringList& arguments) {
+    QStringList paths;
+    for (const QString& argument : arguments)
+        paths << QFileInfo(argument).absoluteFilePath();
+    form_->DropFiles(LocalPaths(paths));
+}
+
+// Files from a file manager: metafiles and folders go into the batch, a
+// project file is opened.
+void TMainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    bool local = false;
+    for (const QUrl& url : event->mimeData()->urls())
+        local = local || url.isLocalFile();
+    if (local && !form_->Running())
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void TMainWindow::dropEvent(QDropEvent* event) {
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile()) paths << url.toLocalFile();
+    }
+    if (paths.isEmpty() || form_->Running()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    // The file manager waits for the drop to end: the batch changes after it.
+    QMetaObject::invokeMethod(
+        this, [this, files = LocalPaths(paths)] { form_->DropFiles(files); }, Qt::QueuedConnection);
 }
 
 void TMainWindow::moveEvent(QMoveEvent* event) {

@@ -2,9 +2,14 @@
 
 #include "app/MainFormTexts.h"
 
+#include <QComboBox>
 #include <QFileDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+
+#include <utility>
+#include <vector>
 
 namespace mv {
 
@@ -38,18 +43,38 @@ TMsgResult TQtDialogs::MessageBox(const std::string& text, const std::string& ca
     box.setIcon(QtIcon(icon));
     box.setWindowTitle(Q(caption.empty() ? std::string(ui::ApplicationTitle) : caption));
     box.setText(Q(text));
-    QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
-    QPushButton* cancel = nullptr;
-    if (buttons == TMsgButtons::OKCancel) {
-        cancel = box.addButton(QStringLiteral("Abbrechen"), QMessageBox::RejectRole);
-        box.setEscapeButton(cancel);
-    } else {
-        box.setEscapeButton(ok);
+    // The buttons in order, with what each answers; the first is the
+    // default, the last (Cancel, or OK alone) answers Esc and closing.
+    std::vector<std::pair<QPushButton*, TMsgResult>> answers;
+    auto add = [&](const char* caption, QMessageBox::ButtonRole role, TMsgResult result) {
+        answers.emplace_back(box.addButton(QString::fromUtf8(caption), role), result);
+    };
+    switch (buttons) {
+    case TMsgButtons::OK:
+        add("OK", QMessageBox::AcceptRole, TMsgResult::OK);
+        break;
+    case TMsgButtons::OKCancel:
+        add("OK", QMessageBox::AcceptRole, TMsgResult::OK);
+        add("Abbrechen", QMessageBox::RejectRole, TMsgResult::Cancel);
+        break;
+    case TMsgButtons::YesNoCancel:
+        add("&Ja", QMessageBox::YesRole, TMsgResult::Yes);
+        add("&Nein", QMessageBox::NoRole, TMsgResult::No);
+        add("Abbrechen", QMessageBox::RejectRole, TMsgResult::Cancel);
+        break;
+    case TMsgButtons::SkipCancel:
+        add("Ü&berspringen", QMessageBox::AcceptRole, TMsgResult::Skip);
+        add("Abbrechen", QMessageBox::RejectRole, TMsgResult::Cancel);
+        break;
     }
-    box.setDefaultButton(ok);
+    box.setDefaultButton(answers.front().first);
+    box.setEscapeButton(answers.back().first);
     box.exec();
     // Closing the box without a choice counts as its escape button.
-    return box.clickedButton() == ok || (cancel == nullptr) ? TMsgResult::OK : TMsgResult::Cancel;
+    for (const auto& [button, result] : answers) {
+        if (box.clickedButton() == button) return result;
+    }
+    return answers.back().second;
 }
 
 QStringList TQtDialogs::QtNameFilters(const std::string& filter) {
@@ -86,6 +111,14 @@ std::optional<std::string> TQtDialogs::FileDialog(const TFileDialogOptions& opti
     dialog.setLabelText(QFileDialog::FileName, QStringLiteral("Datei&name:"));
     dialog.setLabelText(QFileDialog::FileType, QStringLiteral("Datei&typ:"));
     dialog.setLabelText(QFileDialog::LookIn, QStringLiteral("Suchen in:"));
+    // The type label has no buddy of its own, and without one it shows the
+    // '&' instead of underlining the shortcut letter.
+    auto* typeLabel = dialog.findChild<QLabel*>(QStringLiteral("fileTypeLabel"));
+    auto* typeCombo = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    if (typeLabel && typeCombo)
+        typeLabel->setBuddy(typeCombo);
+    else if (typeLabel)
+        typeLabel->setText(QStringLiteral("Dateityp:"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return dialog.selectedFiles().first().toStdString();
 }

@@ -157,10 +157,19 @@ TQtFileBrowser::TQtFileBrowser(QObject* parent) : QObject(parent) {
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
     list_->setAllColumnsShowFocus(true);
     list_->header()->setStretchLastSection(false);
-    list_->header()->resizeSection(0, 150);
+    list_->header()->resizeSection(0, nameWidth_);
     list_->header()->resizeSection(1, 70);
     list_->header()->resizeSection(2, 70);
     list_->header()->resizeSection(3, 120);
+    list_->viewport()->installEventFilter(this);
+    connect(list_->header(), &QHeaderView::sectionResized, this, [this](int index, int, int size) {
+        if (fitting_) return;
+        if (index == 0)
+            nameWidth_ = size;
+        else
+            FitNameColumn();
+        emit ColumnsResized();
+    });
 
     connect(homeBtn_, &QToolButton::clicked, this, [this] {
         try {
@@ -280,6 +289,42 @@ void TQtFileBrowser::SelectNames(const QStringList& names) {
                                     QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     if (!selection.isEmpty())
         list_->selectionModel()->setCurrentIndex(selection.indexes().first(), QItemSelectionModel::NoUpdate);
+}
+
+bool TQtFileBrowser::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == list_->viewport() && event->type() == QEvent::Resize) FitNameColumn();
+    return QObject::eventFilter(watched, event);
+}
+
+void TQtFileBrowser::FitNameColumn() {
+    QHeaderView* header = list_->header();
+    int others = 0;
+    for (int c = 1; c < header->count(); ++c) {
+        if (!header->isSectionHidden(c)) others += header->sectionSize(c);
+    }
+    const int width = std::max(nameWidth_, list_->viewport()->width() - others);
+    if (header->sectionSize(0) == width) return;
+    fitting_ = true;
+    header->resizeSection(0, width);
+    fitting_ = false;
+}
+
+std::vector<int> TQtFileBrowser::ColumnWidths() const {
+    std::vector<int> widths{nameWidth_};
+    for (int c = 1; c < list_->header()->count(); ++c)
+        widths.push_back(list_->header()->sectionSize(c));
+    return widths;
+}
+
+void TQtFileBrowser::SetColumnWidths(const std::vector<int>& widths) {
+    if (widths.size() != static_cast<std::size_t>(list_->header()->count())) return;
+    fitting_ = true;
+    // A column too narrow to find again is given a usable width.
+    nameWidth_ = std::max(widths[0], 40);
+    for (int c = 1; c < list_->header()->count(); ++c)
+        list_->header()->resizeSection(c, std::max(widths[static_cast<std::size_t>(c)], 20));
+    fitting_ = false;
+    FitNameColumn();
 }
 
 void TQtFileBrowser::ListContextMenu(const QPoint& pos) {

@@ -74,6 +74,12 @@ public:
     // Selects the items of the list with these names (exactly these).
     void SelectNames(const QStringList& names);
 
+    // The widths of the list's columns. The name column takes what the
+    // others leave of the list's width; its own width is the least it gets.
+    std::vector<int> ColumnWidths() const;
+    // Widths as ColumnWidths gives them; a list of another length is ignored.
+    void SetColumnWidths(const std::vector<int>& widths);
+
 signals:
     // The list shows another folder.
     void FolderChanged(const QString& folder);
@@ -83,6 +89,11 @@ signals:
     void AddRequested();
     // Double-click on an item of the list.
     void Activated();
+    // The user changed the width of a column.
+    void ColumnsResized();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void ShowFolder(const std::string& folder);
@@ -90,6 +101,7 @@ private:
     void FollowInTree();
     void ListContextMenu(const QPoint& pos);
     std::vector<QModelIndex> SelectedRows() const;
+    void FitNameColumn();
 
     QWidget* treePane_;
     QToolButton* homeBtn_;
@@ -100,6 +112,8 @@ private:
     TFileListView* list_;
     std::string folder_ = "/";
     bool following_ = false;
+    int nameWidth_ = 150;
+    bool fitting_ = false;
 };
 
 } // namespace mv

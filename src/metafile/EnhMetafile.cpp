@@ -7,11 +7,17 @@
 
 #include <bit>
 #include <cstring>
+#include <limits>
 
 namespace mv {
 
+namespace {
+// The fewest bytes an enhanced metafile has; enough to tell either kind.
+constexpr std::size_t kEmfProbeSize = 101;
+} // namespace
+
 bool TEnhMetafile::IsEnhancedMetafile(std::span<const std::uint8_t> bytes) {
-    return bytes.size() >= 101 && LE32(bytes, 0) == emr::HEADER && LE32(bytes, 40) == 0x464D4520;
+    return bytes.size() >= kEmfProbeSize && LE32(bytes, 0) == emr::HEADER && LE32(bytes, 40) == 0x464D4520;
 }
 
 bool TEnhMetafile::IsPlaceableWmf(std::span<const std::uint8_t> bytes) {
@@ -53,7 +59,24 @@ TEnhMetafile TEnhMetafile::FromFileBytes(std::vector<std::uint8_t> bytes) {
 }
 
 TEnhMetafile TEnhMetafile::LoadFromFile(const std::string& fileName) {
-    return FromFileBytes(ReadWholeFile(fileName));
+    // The kind is told from the first bytes, so that a large file that is no
+    // metafile is refused unread, and an enhanced metafile is read only as far
+    // as its header's byte count goes.
+    TInputFile file(fileName);
+    std::vector<std::uint8_t> bytes;
+    file.ReadInto(bytes, kEmfProbeSize);
+    if (IsEnhancedMetafile(bytes)) {
+        const std::uint32_t total = LE32(bytes, 48);
+        if (total > file.Size()) throw EInvalidMetafile(); // shorter than its header says
+        if (total > bytes.size()) file.ReadInto(bytes, total - bytes.size());
+        return FromEmfBytes(std::move(bytes));
+    }
+    if (IsPlaceableWmf(bytes)) {
+        // Its records run to the end record, wherever that is.
+        file.ReadInto(bytes, std::numeric_limits<std::uint64_t>::max());
+        return FromEmfBytes(ConvertPlaceableWmf(bytes));
+    }
+    throw EInvalidMetafile();
 }
 
 std::uint8_t TRecordReader::U8(std::size_t offset) const {

@@ -9,8 +9,13 @@
 namespace mv {
 
 enum class TMsgIcon { None, Information, Warning, Error, Question };
-enum class TMsgButtons { OK, OKCancel };
-enum class TMsgResult { OK, Cancel };
+enum class TMsgButtons {
+    OK,
+    OKCancel,
+    YesNoCancel, // "Ja", "Nein", "Abbrechen"
+    SkipCancel,  // "Überspringen", "Abbrechen"
+};
+enum class TMsgResult { OK, Cancel, Yes, No, Skip };
 
 struct TFileDialogOptions {
     // Pairs of description and patterns, separated by '|'; the patterns of
@@ -29,8 +34,8 @@ class IDialogs {
 public:
     virtual ~IDialogs() = default;
     // A modal message box. An empty caption means the default caption (the
-    // application title). Closing the box without a choice counts as Cancel
-    // with OKCancel and as OK with OK alone.
+    // application title). Closing the box without a choice counts as OK with
+    // OK alone and as Cancel otherwise.
     virtual TMsgResult MessageBox(const std::string& text, const std::string& caption, TMsgIcon icon,
                                   TMsgButtons buttons) = 0;
     // The full path of the chosen file, or nothing when cancelled. The open

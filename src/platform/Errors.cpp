@@ -25,4 +25,7 @@ std::string ErrorMessage(const std::exception_ptr& error) {
     }
 }
 
+EOutOfMemory::EOutOfMemory(const std::string& fileName)
+    : TmvError("Nicht genügend Arbeitsspeicher für " + fileName) {}
+
 } // namespace mv

@@ -50,6 +50,13 @@ public:
     explicit EFCreateError(const std::string& fileName);
 };
 
+// "Nicht genügend Arbeitsspeicher für %s": memory ran out while the file
+// was converted.
+class EOutOfMemory : public TmvError {
+public:
+    explicit EOutOfMemory(const std::string& fileName);
+};
+
 // Message texts, in the system's own words (UTF-8 in the source; converted
 // where a single-byte code page is needed).
 namespace msg {

@@ -1,12 +1,17 @@
 #include "platform/FileAccess.h"
 
 #include "platform/Errors.h"
+#include "platform/OutputFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
+#include <limits>
 #include <memory>
 #include <sys/stat.h>
 #include <sys/types.h>
+#include <unistd.h>
 
 namespace mv {
 
@@ -17,35 +22,51 @@ struct FileCloser {
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 } // namespace
 
-std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
+int TFd::Close() {
+    if (fd_ < 0) return 0;
+    const int result = ::close(fd_);
+    fd_ = -1;
+    return result;
+}
+
+TInputFile::TInputFile(const std::string& path) : path_(path) {
+    // Non-blocking, so that opening a pipe does not wait for a writer before
+    // it is refused.
+    if (!path.empty()) fd_.Reset(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     struct stat st {};
-    if (path.empty() || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) throw EFOpenError(path);
-    FilePtr f(std::fopen(path.c_str(), "rb"));
-    if (!f) throw EFOpenError(path);
-    std::vector<std::uint8_t> bytes;
-    // The size from stat is a hint only; the file may change while it is read.
-    bytes.reserve(static_cast<std::size_t>(st.st_size));
+    if (!fd_.IsOpen() || ::fstat(fd_.Get(), &st) != 0 || !S_ISREG(st.st_mode)) throw EFOpenError(path);
+    size_ = static_cast<std::uint64_t>(st.st_size);
+}
+
+void TInputFile::ReadInto(std::vector<std::uint8_t>& bytes, std::uint64_t count) {
+    // The size from fstat is a hint only; the file may change while it is read.
+    const std::uint64_t expected = std::min(count, size_ > offset_ ? size_ - offset_ : 0);
+    bytes.reserve(bytes.size() + static_cast<std::size_t>(expected));
     std::uint8_t buffer[65536];
-    for (;;) {
-        std::size_t n = std::fread(buffer, 1, sizeof buffer, f.get());
+    while (count > 0) {
+        const ssize_t n = ::read(fd_.Get(), buffer,
+                                 static_cast<std::size_t>(std::min<std::uint64_t>(count, sizeof buffer)));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) throw EFOpenError(path_);
+        if (n == 0) break;
         bytes.insert(bytes.end(), buffer, buffer + n);
-        if (n < sizeof buffer) {
-            if (std::ferror(f.get())) throw EFOpenError(path);
-            break;
-        }
+        offset_ += static_cast<std::uint64_t>(n);
+        count -= static_cast<std::uint64_t>(n);
     }
+}
+
+std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
+    TInputFile file(path);
+    std::vector<std::uint8_t> bytes;
+    file.ReadInto(bytes, std::numeric_limits<std::uint64_t>::max());
     return bytes;
 }
 
 void WriteWholeFile(const std::string& path, const std::vector<std::string_view>& pieces) {
-    FilePtr f(std::fopen(path.c_str(), "wb"));
-    if (!f) throw EFCreateError(path);
-    for (std::string_view piece : pieces) {
-        if (!piece.empty() && std::fwrite(piece.data(), 1, piece.size(), f.get()) != piece.size())
-            throw EInOutError("Fehler beim Schreiben der Datei " + path);
-    }
-    std::FILE* raw = f.release();
-    if (std::fclose(raw) != 0) throw EInOutError("Fehler beim Schreiben der Datei " + path);
+    TOutputFile file(path);
+    for (std::string_view piece : pieces)
+        file.Stream().write(piece.data(), static_cast<std::streamsize>(piece.size()));
+    file.CommitReplacing(path);
 }
 
 bool FileExists(const std::string& path) {
@@ -68,7 +89,10 @@ bool ForceDirectories(const std::string& path) {
         if (!ForceDirectories(dir.substr(0, slash))) return false;
     }
     if (::mkdir(dir.c_str(), 0777) == 0) return true;
-    return errno == EEXIST && DirectoryExists(dir);
+    if (errno != EEXIST) return false;
+    if (DirectoryExists(dir)) return true;
+    errno = ENOTDIR; // a file of that name is in the way
+    return false;
 }
 
 std::string ExtractFileName(const std::string& path) {

@@ -104,6 +104,18 @@ std::string DocumentsFolder() {
     return {};
 }
 
+std::string UserDataFolder() {
+    std::string data;
+    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && xdg[0] == '/') {
+        data = WithoutTrailingSlash(xdg);
+    } else {
+        std::string home = HomeFolder();
+        if (home.empty()) return {};
+        data = home + "/.local/share";
+    }
+    return data + "/metrovane";
+}
+
 void OpenWebAddress(const std::string& opener, const std::string& address) {
     // A shell starts the opener in the background and ends at once; the
     // opener then belongs to init, so nothing waits for it and no zombie is
@@ -126,6 +138,12 @@ std::string TLinuxShell::ProgramFolder() {
 }
 std::string TLinuxShell::DocumentsFolder() {
     return mv::DocumentsFolder();
+}
+std::string TLinuxShell::UserDataFolder() {
+    return mv::UserDataFolder();
+}
+bool TLinuxShell::CanWriteTo(const std::string& folder) {
+    return !folder.empty() && ::access(folder.c_str(), W_OK | X_OK) == 0;
 }
 void TLinuxShell::OpenWebAddress(const std::string& address) {
     mv::OpenWebAddress(opener_, address);

@@ -2,12 +2,14 @@
 
 #include "dxf/DXFExport.h"
 #include "platform/Errors.h"
+#include "platform/OutputFile.h"
 
 #include "EmfBuilder.h"
 #include "TestUtil.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <clocale>
 #include <filesystem>
 #include <string>
@@ -63,14 +65,18 @@ TEST(BatchNaming, BaseNameDropsOnlyTheLastExtension) {
 TEST(BatchNaming, TakenNamesAreNumberedFromZero) {
     TTempDir dir;
     const std::string folder = dir.Path().string() + "/";
-    EXPECT_EQ(FreeOutputName(folder, "plan"), folder + "plan.dxf");
-    for (const char* name : {"plan.dxf", "plan0.dxf", "plan1.dxf"})
+    EXPECT_EQ(TOutputNames(folder).Take("plan"), folder + "plan.dxf");
+    for (const char* name : {"plan.dxf", "plan0.dxf", "plan1.dxf", "plan3.dxf"})
         test::WriteBytes(dir / name, {'x'});
-    EXPECT_EQ(FreeOutputName(folder, "plan"), folder + "plan2.dxf");
-    // Names reserved in the same run count as taken, and so does a folder.
-    EXPECT_EQ(FreeOutputName(folder, "plan", {folder + "plan2.dxf"}), folder + "plan3.dxf");
     fs::create_directory(dir.Path() / "bild.dxf");
-    EXPECT_EQ(FreeOutputName(folder, "bild"), folder + "bild0.dxf");
+    TOutputNames names(folder);
+    EXPECT_EQ(names.Take("plan"), folder + "plan2.dxf");
+    // Names handed out before count as taken, and so does a folder; a name
+    // another base name took is passed over.
+    EXPECT_EQ(names.Take("plan5"), folder + "plan5.dxf");
+    EXPECT_EQ(names.Take("plan"), folder + "plan4.dxf");
+    EXPECT_EQ(names.Take("plan"), folder + "plan6.dxf");
+    EXPECT_EQ(names.Take("bild"), folder + "bild0.dxf");
 }
 
 TEST(BatchRun, ConvertsIntoNumberedNamesAndNeverOverwrites) {
@@ -188,12 +194,17 @@ TEST(BatchRun, KeepGoingReportsFailuresAndCountsTheRest) {
     TRecorder rec;
     TBatchRunner runner = rec.Runner(out.Path().string());
     runner.KeepGoing = true;
+    runner.ShowOutputName = true;
     TBatchResult result = runner.Run({in / "eins.emf", in / "zwei.emf", in / "drei.emf"});
     EXPECT_EQ(result.Converted, 2);
     EXPECT_EQ(result.Failed, 1);
     EXPECT_EQ(rec.Failures, (std::vector<std::string>{(in / "zwei.emf") + ": Datei " + (in / "zwei.emf") +
                                                       " kann nicht geöffnet werden"}));
-    EXPECT_EQ(rec.Lines.back(), "2 Dateien konvertiert...");
+    EXPECT_EQ(rec.Lines,
+              (std::vector<std::string>{"Konvertiere " + (in / "eins.emf") + " -> " + (out / "eins.dxf"),
+                                        "Konvertiere " + (in / "zwei.emf") + " -> " + (out / "zwei.dxf"),
+                                        "Konvertiere " + (in / "drei.emf") + " -> " + (out / "drei.dxf"),
+                                        "2 Dateien konvertiert, 1 fehlgeschlagen"}));
     EXPECT_EQ(rec.Percents, (std::vector<int>{33, 66, 100}));
     EXPECT_EQ(FolderListing(out.Path()), (std::vector<std::string>{"drei.dxf", "eins.dxf"}));
 }
@@ -254,6 +265,30 @@ TEST(BatchRun, ParallelRunStopsAndRaisesTheFirstErrorInListOrder) {
     EXPECT_NE(rec.Lines.back().find("Konvertiere"), std::string::npos);
     EXPECT_TRUE(fs::exists(out.Path() / "f0.dxf"));
     EXPECT_TRUE(fs::exists(out.Path() / "f1.dxf"));
+}
+
+TEST(BatchRun, FullDiskLeavesOnlyCompleteFiles) {
+    TTempDir in, out, probe;
+    test::WriteBytes(in / "eins.emf", SmallEmf());
+    test::WriteBytes(in / "zwei.emf", SmallEmf());
+    TRecorder first;
+    first.Runner(probe.Path().string()).Run({in / "eins.emf"});
+    const std::size_t oneFile = test::ReadText(probe / "eins.dxf").size();
+
+    // Room for the first file and part of the second.
+    SetOutputWriteLimitForTests(oneFile + oneFile / 2, ENOSPC);
+    TRecorder rec;
+    TBatchRunner runner = rec.Runner(out.Path().string());
+    runner.KeepGoing = true;
+    TBatchResult result = runner.Run({in / "eins.emf", in / "zwei.emf"});
+    SetOutputWriteLimitForTests(0, 0);
+    EXPECT_EQ(result.Failed, 1);
+    EXPECT_EQ(rec.Failures,
+              (std::vector<std::string>{(in / "zwei.emf") + ": Fehler beim Schreiben der Datei " +
+                                        (out / "zwei.dxf") +
+                                        ": Auf dem Gerät ist kein Speicherplatz mehr verfügbar"}));
+    EXPECT_EQ(FolderListing(out.Path()), (std::vector<std::string>{"eins.dxf"}));
+    EXPECT_EQ(test::ReadText(out / "eins.dxf"), test::ReadText(probe / "eins.dxf"));
 }
 
 TEST(BatchOptions, MappingReachesTheExporter) {

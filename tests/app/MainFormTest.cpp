@@ -114,6 +114,8 @@ TEST_F(MainFormTest, SettingsSurviveARestartTrimmed) {
     form->SetOutputFolderText("  /data/Ausgabe ");
     TFormPlacement placement{10, 20, 700, 480, TWindowState::Maximized};
     form->SetPlacement(placement);
+    const TWindowLayout layout{{200, 300, 100}, {180, 200}, {150, 70, 70, 120}};
+    form->SetLayout(layout);
     form->QuitBtnClick();
     EXPECT_TRUE(form->Closed());
     EXPECT_TRUE(Notified(fcClosed));
@@ -128,6 +130,7 @@ TEST_F(MainFormTest, SettingsSurviveARestartTrimmed) {
     ASSERT_TRUE(form->Placement());
     EXPECT_EQ(form->Placement()->Width, 700);
     EXPECT_EQ(form->Placement()->State, TWindowState::Maximized);
+    EXPECT_EQ(form->Layout(), layout);
 
     // Destroyed without closing: the settings are written then.
     form->SetOutputFolderText("/anders");
@@ -171,8 +174,15 @@ TEST_F(MainFormTest, DoubleClickOpensAFolderOrAddsAllSelectedFiles) {
     form->ShellList1DblClick();
     EXPECT_EQ(form->BatchEntries(), (Strings{"/pics/a.emf", "/pics/b.wmf"}));
     EXPECT_EQ(form->ImageListItems(), (Strings{"a.emf", "b.wmf"}));
-    EXPECT_EQ(form->ImageListSelection(), (std::vector<bool>{true, false}));
+    // What was added is selected.
+    EXPECT_EQ(form->ImageListSelection(), (std::vector<bool>{true, true}));
     EXPECT_TRUE(form->DelBtnEnabled());
+    // A file already in the list is not added twice: its entry is selected.
+    browser.Select({"b.wmf"});
+    form->ShellList1DblClick();
+    EXPECT_EQ(form->Batch().ItemCount(), 2u);
+    EXPECT_EQ(form->ImageListSelection(), (std::vector<bool>{false, true}));
+    EXPECT_EQ(form->ImageListItemIndex(), 1);
     // Two files from one folder: the folder once, first.
     EXPECT_EQ(form->PrefListItems(), (Strings{"/pics/"}));
     EXPECT_EQ(test::ReadText(Prog() + "folders.dat"), "/pics/\r\n");
@@ -181,6 +191,18 @@ TEST_F(MainFormTest, DoubleClickOpensAFolderOrAddsAllSelectedFiles) {
     browser.Select({});
     form->ShellList1DblClick();
     EXPECT_EQ(form->Batch().ItemCount(), 2u);
+}
+
+TEST_F(MainFormTest, AddWithoutChosenFilesTakesTheFoldersMetafiles) {
+    test::TTempDir in;
+    for (const char* name : {"b.emf", "A.WMF", "notiz.txt"})
+        WriteText(in / name, "x");
+    Create();
+    browser.Contents[in.Path().string()] = {};
+    browser.SetSelectedFolder(in.Path().string());
+    form->AddBtnClick();
+    EXPECT_EQ(form->BatchEntries(), (Strings{in / "A.WMF", in / "b.emf"}));
+    EXPECT_EQ(form->PrefListItems(), (Strings{in.Path().string() + "/"}));
 }
 
 TEST_F(MainFormTest, EnterInTheFileListAddsUnlessANameIsBeingEdited) {
@@ -201,13 +223,13 @@ TEST_F(MainFormTest, RemovingLinesTwoAndFourOfFive) {
     Create();
     AddFiles("/five", {"1.emf", "2.emf", "3.emf", "4.emf", "5.emf"});
     ASSERT_EQ(form->Batch().ItemCount(), 5u);
-    form->SetImageListSelected(0, false);
-    form->SetImageListSelected(1, true);
-    form->SetImageListSelected(3, true);
+    for (int i = 0; i < 5; ++i)
+        form->SetImageListSelected(i, i == 1 || i == 3);
     form->ImageListKeyDown(VK_DELETE);
     EXPECT_EQ(form->BatchEntries(), (Strings{"/five/1.emf", "/five/3.emf", "/five/5.emf"}));
-    EXPECT_EQ(form->ImageListSelection(), (std::vector<bool>{true, false, false}));
-    EXPECT_EQ(form->ImageListItemIndex(), 0);
+    // The entry that followed the last removed one is selected.
+    EXPECT_EQ(form->ImageListSelection(), (std::vector<bool>{false, false, true}));
+    EXPECT_EQ(form->ImageListItemIndex(), 2);
     EXPECT_EQ(form->BatchCursor(), nullptr);
 
     // Enter makes the entry under the item index current.
@@ -216,6 +238,16 @@ TEST_F(MainFormTest, RemovingLinesTwoAndFourOfFive) {
     ASSERT_NE(form->BatchCursor(), nullptr);
     EXPECT_EQ(*form->BatchCursor(), "/five/5.emf");
 
+    // Undo brings the removed entries back, with the selection they had;
+    // a second undo takes back the add.
+    form->UndoBatch();
+    EXPECT_EQ(form->Batch().ItemCount(), 5u);
+    EXPECT_EQ(form->ImageListSelection(), (std::vector<bool>{false, true, false, true, false}));
+    form->UndoBatch();
+    EXPECT_EQ(form->Batch().ItemCount(), 0u);
+    EXPECT_FALSE(form->CanUndo());
+
+    AddFiles("/five", {"1.emf", "2.emf", "3.emf"});
     for (int i = 0; i < 3; ++i)
         form->SetImageListSelected(i, true);
     form->DelBtnClick();
@@ -263,24 +295,74 @@ TEST_F(MainFormTest, RunWithEmptyOutputFolderWritesIntoTheProgramFolder) {
     EXPECT_TRUE(fs::exists(Prog() + "plan0.dxf"));
 }
 
-TEST_F(MainFormTest, RunFailuresReachTheRightBoxes) {
+TEST_F(MainFormTest, RunFailuresNameTheFileAndCanBeSkipped) {
     Create();
     WriteText(Prog() + "datei", "x");
     form->SetOutputFolderText(Prog() + "datei/unter");
     form->GoBtn1Click();
-    EXPECT_EQ(LastMessage().Text, "Konnte den Ausgabeordner nicht erzeugen!");
+    // The folder and the system's reason on a second line.
+    EXPECT_EQ(LastMessage().Text, "Konnte den Ausgabeordner nicht erzeugen!\n" + Prog() +
+                                      "datei/unter: " + SystemErrorText(ENOTDIR));
     EXPECT_EQ(LastMessage().Caption, "");
     EXPECT_EQ(LastMessage().Icon, TMsgIcon::Error);
     EXPECT_TRUE(form->MemoLines().empty());
 
-    // A file that cannot be read: the general error report, no count line.
+    // A file that cannot be read: the box names it and why; "Abbrechen"
+    // stops the run, and the count line tells of the failure.
+    test::TTempDir in;
+    test::WriteBytes(in / "gut.emf", test::TEmfBuilder().Poly(4, {{0, 0}, {100, 50}}).Build());
     AddFiles("/nirgends", {"fehlt.emf"});
+    AddFiles(in.Path().string(), {"gut.emf"});
     form->SetOutputFolderText(Prog() + "out");
     form->GoBtn1Click();
     EXPECT_EQ(LastMessage().Caption, ui::ApplicationTitle);
     EXPECT_EQ(LastMessage().Icon, TMsgIcon::Error);
-    EXPECT_EQ(LastMessage().Text.back(), '.');
-    EXPECT_EQ(form->MemoLines(), (Strings{"Konvertiere /nirgends/fehlt.emf..."}));
+    EXPECT_EQ(LastMessage().Buttons, TMsgButtons::SkipCancel);
+    EXPECT_EQ(LastMessage().Text,
+              "Datei /nirgends/fehlt.emf kann nicht geöffnet werden.\n/nirgends/fehlt.emf: " +
+                  SystemErrorText(ENOENT));
+    EXPECT_EQ(form->MemoLines(),
+              (Strings{"Konvertiere /nirgends/fehlt.emf...",
+                       "/nirgends/fehlt.emf: Datei /nirgends/fehlt.emf kann nicht geöffnet werden",
+                       "0 Dateien konvertiert, 1 fehlgeschlagen..."}));
+    EXPECT_FALSE(fs::exists(Prog() + "out/gut.dxf"));
+
+    // "Überspringen" goes on with the next file.
+    form->SetMemoLines({});
+    dialogs.MessageAnswers.push_back(TMsgResult::Skip);
+    form->GoBtn1Click();
+    EXPECT_TRUE(fs::exists(Prog() + "out/gut.dxf"));
+    EXPECT_EQ(form->MemoLines().back(), "1 Dateien konvertiert, 1 fehlgeschlagen...");
+    EXPECT_EQ(form->StatusText(), "1 Dateien konvertiert, 1 fehlgeschlagen...");
+    EXPECT_EQ(form->ProgressText(), "Datei 2 von 2");
+}
+
+TEST_F(MainFormTest, CancelledRunLeavesNoFileBehindAndIgnoresASecondStart) {
+    test::TTempDir in;
+    auto emf = test::TEmfBuilder().Poly(4, {{0, 0}, {100, 50}, {200, 0}}).Build();
+    test::WriteBytes(in / "eins.emf", emf);
+    test::WriteBytes(in / "zwei.emf", emf);
+    Create();
+    AddFiles(in.Path().string(), {"eins.emf", "zwei.emf"});
+    form->SetOutputFolderText(Prog() + "out");
+    // While the first file is announced: the button again (nothing), then
+    // "Abbrechen". The file in hand is converted, then removed again.
+    int starts = 0;
+    form->SetOnChange([&](unsigned c) {
+        if (!(c & fcMemo) || form->MemoLines().size() != 1) return;
+        EXPECT_TRUE(form->Running());
+        form->GoBtn1Click();
+        ++starts;
+        form->CancelRun();
+        EXPECT_EQ(form->StatusText(), ui::RunCancelling);
+    });
+    form->GoBtn1Click();
+    EXPECT_EQ(starts, 1);
+    EXPECT_FALSE(form->Running());
+    EXPECT_EQ(form->MemoLines(), (Strings{"Konvertiere " + (in / "eins.emf") + "...",
+                                          "Konvertierung abgebrochen.", "0 Dateien konvertiert..."}));
+    EXPECT_TRUE(fs::is_empty(Prog() + "out"));
+    EXPECT_TRUE(dialogs.Calls.empty());
 }
 
 TEST_F(MainFormTest, ProgressPanelArithmetic) {
@@ -308,6 +390,8 @@ TEST_F(MainFormTest, ProgressPanelArithmetic) {
 }
 
 TEST_F(MainFormTest, SaveAsksForANameUntilThereIsAProject) {
+    test::TTempDir documents;
+    shell.DocumentsFolderValue = documents.Path().string();
     Create();
     AddFiles("/pics", {"a.emf"});
     form->SetAutoCADVer(true);
@@ -319,7 +403,7 @@ TEST_F(MainFormTest, SaveAsksForANameUntilThereIsAProject) {
     EXPECT_EQ(dialogs.Calls[0].Kind, TScriptedDialogs::TKind::Save);
     EXPECT_EQ(dialogs.Calls[0].Options.Filter, "MVN Projekt Dateien|*.MVN");
     EXPECT_EQ(dialogs.Calls[0].Options.DefaultExt, "mvn");
-    EXPECT_EQ(dialogs.Calls[0].Options.InitialDir, Prog());
+    EXPECT_EQ(dialogs.Calls[0].Options.InitialDir, documents.Path().string());
     EXPECT_EQ(form->Caption(), "Tarvold Metrovane 1.0 - [p.mvn]");
     EXPECT_EQ(ReadProjectFile(path).Entries, (Strings{"/pics/a.emf"}));
 
@@ -329,24 +413,63 @@ TEST_F(MainFormTest, SaveAsksForANameUntilThereIsAProject) {
     EXPECT_EQ(dialogs.Calls.size(), 1u);
     EXPECT_EQ(ReadProjectFile(path).Entries, (Strings{"/pics/a.emf", "/pics/b.wmf"}));
 
-    // New, cancelled: nothing changes.
+    // New asks only about a changed batch; cancelled, nothing changes.
+    form->SetUse01MM(false);
     dialogs.MessageAnswers.push_back(TMsgResult::Cancel);
     form->NewBtnClick();
     EXPECT_EQ(form->Batch().ItemCount(), 2u);
     EXPECT_EQ(LastMessage().Caption, "Datei/Neu");
-    EXPECT_EQ(LastMessage().Buttons, TMsgButtons::OKCancel);
-    EXPECT_EQ(LastMessage().Icon, TMsgIcon::Information);
+    EXPECT_EQ(LastMessage().Text.rfind("Änderungen am Projekt speichern?\n", 0), 0u);
+    EXPECT_EQ(LastMessage().Buttons, TMsgButtons::YesNoCancel);
 
-    form->SetUse01MM(false);
-    form->NewBtnClick();
+    form->NewBtnClick(); // "Nein": not saved
+    EXPECT_TRUE(ReadProjectFile(path).Options.Use01MM);
     EXPECT_EQ(form->Batch().ItemCount(), 0u);
     EXPECT_EQ(form->Caption(), "Tarvold Metrovane 1.0 - [noname.mvn]");
     EXPECT_FALSE(form->Options().R14);
     EXPECT_TRUE(form->Options().Use01MM);
     EXPECT_EQ(form->OutputFolderText(), "/out");
-    // After New, Save asks for a name again.
+    // After New, Save asks for a name again; it starts in the folder of the
+    // last project.
     form->SaveBtnClick();
     EXPECT_EQ(dialogs.Calls.back().Kind, TScriptedDialogs::TKind::Save);
+    EXPECT_EQ(dialogs.Calls.back().Options.InitialDir, Prog());
+}
+
+TEST_F(MainFormTest, OnlyAChangedBatchIsAskedAboutWhenQuitting) {
+    Create();
+    form->FormShow();
+    EXPECT_TRUE(form->Close());
+    EXPECT_TRUE(dialogs.Calls.empty());
+
+    Create();
+    AddFiles("/pics", {"a.emf"});
+    form->SetParseWhite(true);
+    form->SetParseWhite(false); // back as it was: still the added file
+    EXPECT_TRUE(form->Modified());
+    dialogs.MessageAnswers.push_back(TMsgResult::Cancel);
+    form->QuitBtnClick();
+    EXPECT_FALSE(form->Closed());
+    EXPECT_EQ(LastMessage().Caption, "Beenden");
+    // "Ja" saves first; a cancelled save dialog keeps the window open.
+    dialogs.MessageAnswers.push_back(TMsgResult::Yes);
+    form->QuitBtnClick();
+    EXPECT_FALSE(form->Closed());
+    const std::string path = Prog() + "q.mvn";
+    dialogs.MessageAnswers.push_back(TMsgResult::Yes);
+    dialogs.SaveAnswers.push_back(path);
+    form->QuitBtnClick();
+    EXPECT_TRUE(form->Closed());
+    EXPECT_EQ(ReadProjectFile(path).Entries, (Strings{"/pics/a.emf"}));
+
+    // Opened and not changed, or changed and changed back: no question.
+    Create();
+    form->OpenFile(path);
+    form->DropFiles({"/pics/b.wmf"});
+    form->UndoBatch();
+    std::size_t asked = dialogs.Calls.size();
+    EXPECT_TRUE(form->Close());
+    EXPECT_EQ(dialogs.Calls.size(), asked);
 }
 
 TEST_F(MainFormTest, OpenTakesBatchFolderAndSwitches) {
@@ -354,14 +477,16 @@ TEST_F(MainFormTest, OpenTakesBatchFolderAndSwitches) {
     WriteText(path, std::string(kProjectMagic) + Int32(2) + Int32(8) + "plan.emf" + Int32(12) +
                         "sub/plan.emf" + Int32(4) + "/out" + std::string("\0\2\0\1", 4));
     Create();
-    // Cancelled at the question: no dialog.
+    // A changed batch: cancelled at the question, no dialog.
+    AddFiles("/pics", {"a.emf"});
     dialogs.MessageAnswers.push_back(TMsgResult::Cancel);
     form->OpenBtnClick();
     EXPECT_EQ(dialogs.Calls.size(), 1u);
+    EXPECT_EQ(dialogs.Messages().back().Caption, "Datei/Öffnen");
 
     dialogs.OpenAnswers.push_back(path);
     form->OpenBtnClick();
-    EXPECT_EQ(dialogs.Messages().back().Caption, "Datei/Öffnen");
+    EXPECT_EQ(dialogs.Calls.back().Kind, TScriptedDialogs::TKind::Open);
     EXPECT_EQ(form->BatchEntries(), (Strings{Prog() + "plan.emf", "sub/plan.emf"}));
     EXPECT_EQ(form->ImageListItems(), (Strings{"plan.emf", "plan.emf"}));
     EXPECT_EQ(form->OutputFolderText(), "/out");
@@ -411,6 +536,24 @@ TEST_F(MainFormTest, FailedOpenKeepsThePreviousBatch) {
               "MVN Projekt Datei speichern: Konnte die folgende Datei nicht erstellen: p.mvn !");
     EXPECT_EQ(LastMessage().Caption, "");
     expectUnchanged();
+}
+
+TEST_F(MainFormTest, ReadOnlyProgramFolderKeepsFavouritesWithTheUser) {
+    WriteText(Prog() + "folders.dat", "/alt/\r\n");
+    test::TTempDir data;
+    shell.UserDataFolderValue = data / "metrovane";
+    shell.DocumentsFolderValue = data.Path().string();
+    shell.ReadOnlyFolders = {Prog()};
+    Create();
+    EXPECT_EQ(form->PrefListItems(), (Strings{"/alt/"}));
+    AddFiles("/pics", {"a.emf"});
+    EXPECT_EQ(test::ReadText(data / "metrovane/folders.dat"), "/pics/\r\n/alt/\r\n");
+    EXPECT_EQ(test::ReadText(Prog() + "folders.dat"), "/alt/\r\n");
+    // An empty output folder text means the documents, not the program folder.
+    EXPECT_EQ(form->DefaultOutputFolder(), data.Path().string() + "/");
+    // The user's own copy is read from now on.
+    Create();
+    EXPECT_EQ(form->PrefListItems(), (Strings{"/pics/", "/alt/"}));
 }
 
 TEST_F(MainFormTest, FavouritesSelectFoldersWithoutMoving) {

@@ -1,6 +1,6 @@
-// Screenshots of the window on a real (virtual) X display: both pages and
-// the about box, saved as PNG files into the folder given as argument, so
-// that anyone can look at them.
+// Screenshots of the window on a real (virtual) X display: both pages, the
+// about box and both pages maximised, saved as PNG files into the folder
+// given as argument, so that anyone can look at them.
 
 #include "FakePlatform.h"
 #include "GuiSamples.h"
@@ -72,7 +72,6 @@ int main(int argc, char* argv[]) {
     QTest::qWait(200);
     ok = Save(&window, outDir + QStringLiteral("/screenshot-page2.png")) && ok;
 
-    QTimer::singleShot(0, [] {});
     QObject::connect(&window, &TMainWindow::AboutBoxOpened, &window, [&](QDialog* box) {
         QTimer::singleShot(300, box, [&, box] {
             ok = Save(box, outDir + QStringLiteral("/screenshot-about.png")) && ok;
@@ -80,5 +79,17 @@ int main(int argc, char* argv[]) {
         });
     });
     window.Form().AboutBtnClick();
+
+    // Maximised: the lists, the preview and the message pane take the room.
+    // Without a window manager nobody honours the request; then the window
+    // is given the screen's size as a window manager would.
+    window.showMaximized();
+    const QSize screen = window.screen()->availableGeometry().size();
+    if (!QTest::qWaitFor([&] { return window.width() > 630; }, 1000)) window.resize(screen);
+    QTest::qWait(300);
+    ok = Save(&window, outDir + QStringLiteral("/screenshot-maximised-page2.png")) && ok;
+    window.Form().SetActivePage(0);
+    QTest::qWait(300);
+    ok = Save(&window, outDir + QStringLiteral("/screenshot-maximised-page1.png")) && ok;
     return ok ? 0 : 1;
 }

@@ -10,8 +10,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
+#include <fcntl.h>
 #include <filesystem>
 #include <string>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace mv {
@@ -34,16 +38,18 @@ struct TRun {
 };
 
 // Runs metrovane with the arguments in `cwd`, stdout and stderr apart.
-TRun RunCli(const std::vector<std::string>& args, const fs::path& cwd) {
+// `input` goes to its standard input.
+TRun RunCli(const std::vector<std::string>& args, const fs::path& cwd, const std::string& input = "") {
     TTempDir capture;
     // Appended piece by piece: a literal + std::string temporary misleads
     // g++ 12's overlap analysis into a -Wrestrict warning.
+    test::WriteBytes(capture / "in", std::vector<unsigned char>(input.begin(), input.end()));
     std::string command = "cd ";
     command.append(Quote(cwd.string())).append(" && ").append(Quote(MV_CLI_PATH));
     for (const std::string& a : args)
         command.append(" ").append(Quote(a));
     command.append(" >").append(Quote(capture / "out")).append(" 2>").append(Quote(capture / "err"));
-    command.append(" </dev/null");
+    command.append(" <").append(Quote(capture / "in"));
     TRun run;
     run.Code = test::RunCommand("(" + command + ")");
     run.Out = test::ReadText(capture / "out");
@@ -133,12 +139,46 @@ TEST(Cli, KeepGoingReportsTheFailedFileAndGoesOn) {
     TRun run =
         RunCli({"convert", "--keep-going", "-o", "aus", "eins.emf", "fehlt.emf", "drei.emf"}, work.Path());
     EXPECT_EQ(run.Code, 1);
-    EXPECT_EQ(Lines(run.Out),
-              (std::vector<std::string>{"Konvertiere eins.emf...", "Konvertiere fehlt.emf...",
-                                        "Konvertiere drei.emf...", "2 Dateien konvertiert..."}));
+    EXPECT_EQ(Lines(run.Out), (std::vector<std::string>{"Konvertiere eins.emf...", "Konvertiere fehlt.emf...",
+                                                        "Konvertiere drei.emf...",
+                                                        "2 Dateien konvertiert, 1 fehlgeschlagen"}));
     EXPECT_EQ(Lines(run.Err),
-              (std::vector<std::string>{"fehlt.emf: Datei fehlt.emf kann nicht geöffnet werden"}));
+              (std::vector<std::string>{"metrovane: fehlt.emf: Datei fehlt.emf kann nicht geöffnet werden"}));
     EXPECT_EQ(Listing(work.Path() / "aus"), (std::vector<std::string>{"drei.dxf", "eins.dxf"}));
+
+    // Quiet leaves only the error; verbose names each output file.
+    TRun quiet =
+        RunCli({"convert", "-q", "--keep-going", "-o", "leise", "eins.emf", "fehlt.emf"}, work.Path());
+    EXPECT_EQ(quiet.Code, 1);
+    EXPECT_EQ(quiet.Out, "");
+    EXPECT_EQ(Lines(quiet.Err), Lines(run.Err));
+    TRun verbose = RunCli({"convert", "eins.emf", "--verbose", "-o", "aus", "drei.emf"}, work.Path());
+    EXPECT_EQ(verbose.Code, 0) << verbose.Err;
+    EXPECT_EQ(Lines(verbose.Out), (std::vector<std::string>{"Konvertiere eins.emf -> aus/eins0.dxf",
+                                                            "Konvertiere drei.emf -> aus/drei0.dxf",
+                                                            "2 Dateien konvertiert..."}));
+}
+
+TEST(Cli, FilesFromReadsOnePathALineAfterTheWordInputs) {
+    TTempDir work;
+    fs::create_directories(work.Path() / "mit leer");
+    test::WriteBytes(work / "mit leer/b.emf", Emf(1));
+    test::WriteBytes(work / "a.emf", Emf(2));
+    test::WriteBytes(work / "c.emf", Emf(3));
+    const std::string list = "mit leer/b.emf\r\n\nc.emf";
+    test::WriteBytes(work / "liste.txt", std::vector<unsigned char>(list.begin(), list.end()));
+    TRun run = RunCli({"convert", "a.emf", "--files-from", "liste.txt", "-o", "aus"}, work.Path());
+    EXPECT_EQ(run.Code, 0) << run.Err;
+    EXPECT_EQ(Listing(work.Path() / "aus"), (std::vector<std::string>{"a.dxf", "b.dxf", "c.dxf"}));
+
+    TRun piped = RunCli({"project", "create", "p.mvn", "--files-from", "-"}, work.Path(), "c.emf\na.emf\n");
+    EXPECT_EQ(piped.Code, 0) << piped.Err;
+    EXPECT_EQ(mv::ReadProjectFile(work / "p.mvn").Entries,
+              (std::vector<std::string>{work / "c.emf", work / "a.emf"}));
+
+    TRun missing = RunCli({"convert", "--files-from", "fehlt.txt"}, work.Path());
+    EXPECT_EQ(missing.Code, 1);
+    EXPECT_EQ(missing.Err, "metrovane: Dateiliste fehlt.txt kann nicht geöffnet werden\n");
 }
 
 TEST(Cli, OutputFolderThatCannotBeCreatedFails) {
@@ -181,6 +221,37 @@ TEST(Cli, WrongUsageGivesStatusTwoAndAGermanText) {
     EXPECT_NE(help.Out.find("Aufruf: metrovane convert"), std::string::npos) << help.Out;
     EXPECT_NE(help.Out.find("Ausgabeordner"), std::string::npos) << help.Out;
     EXPECT_NE(help.Out.find("--keep-going"), std::string::npos) << help.Out;
+    // Not a terminal: 80 columns, counted in characters.
+    for (const auto& args : std::vector<std::vector<std::string>>{{"--help"}, {"convert", "--help"}})
+        for (const std::string& line : Lines(RunCli(args, work.Path()).Out)) {
+            const auto columns =
+                std::count_if(line.begin(), line.end(), [](char c) { return (c & 0xC0) != 0x80; });
+            EXPECT_LE(columns, 80) << line;
+        }
+
+    for (const char* flag : {"--version", "-V"}) {
+        TRun version = RunCli({flag}, work.Path());
+        EXPECT_EQ(version.Code, 0);
+        EXPECT_EQ(version.Out, "metrovane " MV_PROJECT_VERSION "\n");
+    }
+}
+
+TEST(Cli, AnOptionBeforeTheCommandIsShownWhereItBelongs) {
+    TTempDir work;
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
+        {{"-o", "mein aus", "convert", "x.emf"},
+         "Die Option -o gehört hinter den Befehl: metrovane convert -o 'mein aus' x.emf"},
+        {{"--r14", "--jobs=2", "project", "create", "p.mvn", "x.emf"},
+         "Die Option --r14 gehört hinter den Befehl project create"},
+        {{"--black250", "-q"},
+         "Die Optionen --black250, -q gehören hinter einen Befehl (convert, project create, run)"},
+    };
+    for (const auto& [args, message] : cases) {
+        TRun run = RunCli(args, work.Path());
+        EXPECT_EQ(run.Code, 2);
+        EXPECT_EQ(Lines(run.Err).front(), "metrovane: " + message);
+    }
+    EXPECT_TRUE(fs::is_empty(work.Path()));
 }
 
 TEST(Cli, SwitchesReachTheFile) {
@@ -338,6 +409,120 @@ TEST(Cli, OutputPassesTheAuditOfAnIndependentReader) {
     // The reader takes R14 in as R2000, so the version is checked in the file.
     EXPECT_NE(test::ReadText(work / "r14/plan.dxf").find("\r\nAC1014\r\n"), std::string::npos);
     EXPECT_NE(output.find("LWPOLYLINE"), std::string::npos) << output;
+}
+
+// The DXF files of a folder, each complete; anything else there is reported.
+std::vector<std::string> CompleteDxfContents(const fs::path& folder) {
+    std::vector<std::string> contents;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        const std::string name = entry.path().filename().string();
+        const std::string text = test::ReadText(entry.path().string());
+        const bool complete = text.size() > 10 && text.compare(text.size() - 10, 10, "  0\r\nEOF\r\n") == 0;
+        EXPECT_TRUE(name.size() > 4 && name.substr(name.size() - 4) == ".dxf" && complete) << name;
+        contents.push_back(text);
+    }
+    std::sort(contents.begin(), contents.end());
+    return contents;
+}
+
+TEST(Cli, ControlCharactersInNamesAreShownEscaped) {
+    TTempDir work;
+    const std::string hostile = "a\nb\x1b[31mc";
+    test::WriteBytes(work / (hostile + ".emf"), Emf());
+    TRun run = RunCli({"convert", hostile + ".emf", "Übersicht 1.emf"}, work.Path());
+    EXPECT_EQ(Lines(run.Out)[0], "Konvertiere a\\nb\\x1b[31mc.emf...");
+    EXPECT_EQ(Lines(run.Out)[1], "Konvertiere Übersicht 1.emf...");
+    EXPECT_TRUE(fs::exists(work.Path() / (hostile + ".dxf"))); // the file keeps its name
+    // Usage errors echo what was typed, escaped too.
+    TRun usage = RunCli({"convert", "-j", "2\x1b[2J", "a.emf"}, work.Path());
+    EXPECT_EQ(usage.Code, 2);
+    EXPECT_NE(usage.Err.find("2\\x1b[2J"), std::string::npos) << usage.Err;
+}
+
+TEST(Cli, TwoRunsIntoOneFolderKeepEveryOutput) {
+    TTempDir work;
+    std::string inputs;
+    for (int i = 0; i < 12; ++i) {
+        const std::string name = std::string("d").append(std::to_string(i)).append("/plan.emf");
+        fs::create_directories((work.Path() / name).parent_path());
+        test::WriteBytes(work / name, Emf(i));
+        inputs.append(" ").append(name);
+    }
+    const std::string cli = Quote(MV_CLI_PATH) + " convert -j 2 -o ";
+    ASSERT_EQ(
+        test::RunCommand("cd " + Quote(work.Path().string()) + " && " + cli + "ref" + inputs + " >/dev/null"),
+        0);
+    const std::string race = cli + "out" + inputs + " >/dev/null";
+    ASSERT_EQ(test::RunCommand("cd " + Quote(work.Path().string()) + " && mkdir out && (" + race + " & " +
+                               race + " & wait %1 && wait %2)"),
+              0);
+    // Every output of both runs is there once, under a name of its own.
+    std::vector<std::string> expected;
+    for (const std::string& text : CompleteDxfContents(work.Path() / "ref"))
+        expected.insert(expected.end(), 2, text);
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(CompleteDxfContents(work.Path() / "out"), expected);
+}
+
+TEST(Cli, InterruptedRunLeavesOnlyCompleteFiles) {
+    TTempDir work;
+    // Large enough that a file takes a while to convert.
+    test::TEmfBuilder b;
+    std::vector<test::TPt> points;
+    for (int k = 0; k < 400; ++k)
+        points.push_back({k * 7 % 1000, k * 13 % 900});
+    for (int i = 0; i < 600; ++i)
+        b.Poly(4, points);
+    test::WriteBytes(work / "gross.emf", b.Build(3000, 2000));
+    std::vector<std::string> args{MV_CLI_PATH, "convert", "-o", "out"};
+    args.insert(args.end(), 40, "gross.emf");
+    std::vector<char*> argv;
+    for (std::string& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    for (int signal : {SIGINT, SIGTERM}) {
+        fs::remove_all(work.Path() / "out");
+        fs::remove(work.Path() / "log");
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            const int log = ::open((work / "log").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            if (::chdir(work.Path().c_str()) != 0 || ::dup2(log, STDOUT_FILENO) < 0) ::_exit(127);
+            ::execv(argv[0], argv.data());
+            ::_exit(127);
+        }
+        // Interrupted while the second file is under way.
+        for (int i = 0; i < 6000 && Lines(test::ReadText(work / "log")).size() < 2; ++i)
+            ::usleep(10000);
+        ::usleep(20000);
+        ::kill(child, signal);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+        const std::size_t done = CompleteDxfContents(work.Path() / "out").size();
+        EXPECT_GE(done, 1u);
+        EXPECT_LT(done, 40u);
+    }
+}
+
+TEST(Cli, RunningOutOfMemoryNamesTheFile) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "an address-space limit and AddressSanitizer's shadow memory do not mix";
+#else
+    // A header that counts 3 GB (a sparse file), read in 1 GB of address space.
+    TTempDir work;
+    auto emf = test::TEmfBuilder().Build();
+    for (int i = 0; i < 4; ++i)
+        emf[48 + i] = static_cast<unsigned char>(3000000000u >> (8 * i));
+    test::WriteBytes(work / "riesig.emf", emf);
+    fs::resize_file(work.Path() / "riesig.emf", 3000000000u);
+    const std::string command = "(cd " + Quote(work.Path().string()) + " && ulimit -v 1048576 && " +
+                                Quote(MV_CLI_PATH) + " convert -o out riesig.emf 2>err >/dev/null)";
+    EXPECT_EQ(test::RunCommand(command), 1);
+    EXPECT_EQ(test::ReadText(work / "err"),
+              "metrovane: riesig.emf: Nicht genügend Arbeitsspeicher für riesig.emf\n");
+    EXPECT_TRUE(fs::is_empty(work.Path() / "out"));
+#endif
 }
 
 } // namespace

@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <sstream>
+
 using namespace mv;
 using test::TEmfBuilder;
 
@@ -122,4 +125,38 @@ TEST(Loader, ReadingPastARecordIsInvalid) {
     EXPECT_THROW(r.U8(16), EInvalidMetafile);
     EXPECT_THROW(r.Require(8, 0x40000000ULL, 4), EInvalidMetafile);
     EXPECT_NO_THROW(r.Require(8, 2, 4));
+}
+
+namespace {
+// Bytes this process has read from files so far.
+std::uint64_t BytesRead() {
+    std::istringstream io(test::ReadText("/proc/self/io"));
+    std::string key;
+    std::uint64_t value = 0;
+    while (io >> key >> value)
+        if (key == "rchar:") return value;
+    return 0;
+}
+} // namespace
+
+TEST(Loader, FileIsJudgedByItsHeaderBeforeItIsRead) {
+    test::TTempDir dir;
+    const std::uint64_t big = 64u << 20;
+    auto emf = TEmfBuilder().Rectangle(10, 10, 60, 40).Build();
+    // No metafile, and a metafile with much after its counted bytes.
+    test::WriteBytes(dir / "noise.emf", std::vector<unsigned char>(200, 'x'));
+    std::filesystem::resize_file(dir / "noise.emf", big);
+    test::WriteBytes(dir / "long.emf", emf);
+    std::filesystem::resize_file(dir / "long.emf", big);
+    // A file shorter than its header says.
+    test::WriteBytes(dir / "short.emf", std::vector<unsigned char>(emf.begin(), emf.end() - 4));
+
+    TmvDXFExport e;
+    std::uint64_t before = BytesRead();
+    EXPECT_THROW(e.LoadFromFile(dir / "noise.emf"), EInvalidMetafile);
+    EXPECT_LT(BytesRead() - before, 1u << 20);
+    before = BytesRead();
+    EXPECT_EQ(TEnhMetafile::LoadFromFile(dir / "long.emf").Records().size(), 3u);
+    EXPECT_LT(BytesRead() - before, 1u << 20);
+    EXPECT_THROW(e.LoadFromFile(dir / "short.emf"), EInvalidMetafile);
 }

@@ -36,7 +36,16 @@ std::optional<std::string> TMemorySettings::Peek(std::string_view section, std::
 TMsgResult TScriptedDialogs::MessageBox(const std::string& text, const std::string& caption, TMsgIcon icon,
                                         TMsgButtons buttons) {
     Calls.push_back({TKind::Message, text, caption, icon, buttons, {}});
-    if (MessageAnswers.empty()) return TMsgResult::OK;
+    if (MessageAnswers.empty()) {
+        switch (buttons) {
+        case TMsgButtons::YesNoCancel:
+            return TMsgResult::No;
+        case TMsgButtons::SkipCancel:
+            return TMsgResult::Cancel;
+        default:
+            return TMsgResult::OK;
+        }
+    }
     TMsgResult answer = MessageAnswers.front();
     MessageAnswers.pop_front();
     return answer;

@@ -21,10 +21,15 @@ class TFakeShell : public IShell {
 public:
     std::string ProgramFolderValue = "/opt/metrovane/";
     std::string DocumentsFolderValue = "/home/user/Documents";
+    std::string UserDataFolderValue = "/home/user/.local/share/metrovane";
     std::vector<std::string> OpenedAddresses;
 
     std::string ProgramFolder() override { return ProgramFolderValue; }
     std::string DocumentsFolder() override { return DocumentsFolderValue; }
+    std::string UserDataFolder() override { return UserDataFolderValue; }
+    // Folders (as asked for) in which nothing can be created.
+    std::set<std::string> ReadOnlyFolders;
+    bool CanWriteTo(const std::string& folder) override { return !ReadOnlyFolders.count(folder); }
     void OpenWebAddress(const std::string& address) override { OpenedAddresses.push_back(address); }
 };
 
@@ -47,7 +52,9 @@ private:
 };
 
 // Records every dialog and message box asked for and answers from queues.
-// An empty queue answers OK for message boxes and "cancelled" for dialogs.
+// An empty queue answers "cancelled" for dialogs, and for message boxes the
+// answer that goes on without a side effect: OK, No (do not save) or Cancel
+// (stop the run instead of skipping).
 class TScriptedDialogs : public IDialogs {
 public:
     enum class TKind { Message, Open, Save, Folder };
