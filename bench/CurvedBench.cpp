@@ -48,7 +48,7 @@ void FillMixed(TmvDXFExport& e, int n) {
             e.AddArc(d);
             break;
         case 3:
-            d.Kind = 1;
+            d.Kind = ArcShape::Elliptical;
             d.Point2 = {0, 33.5f, 0};
             d.Radius = 0.625f;
             d.StartAngle = -0.7853982f;
@@ -75,14 +75,14 @@ void FillMixed(TmvDXFExport& e, int n) {
             e.AddMText(d);
             break;
         case 8:
-            d.HatchStyle = static_cast<std::uint8_t>(i % 20 == 8 ? 0 : 6);
+            d.HatchStyle = i % 20 == 8 ? BrushHatch::Solid : BrushHatch::Cross;
             d.Count = 1;
             d.Points = {{{x, y, 0}, {x + 20.5f, y, 0}, {x + 20.5f, y + 10.25f, 0}, {x, y + 10.25f, 0}}};
             e.AddHatch(d);
             break;
         default:
-            d.Kind = 1;
-            d.HatchStyle = 4;
+            d.Kind = HatchKind::Circle;
+            d.HatchStyle = BrushHatch::ForwardDiagonal;
             d.Radius = 9.5f;
             d.StartAngle = 0;
             d.EndAngle = 360;
@@ -99,7 +99,7 @@ void FillRectangleHatches(TmvDXFExport& e, int n) {
     d.Count = 1;
     for (int i = 0; i < n; ++i) {
         const float x = static_cast<float>(i % 1000) * 1.25f, y = static_cast<float>(i / 1000) * 0.75f;
-        d.HatchStyle = static_cast<std::uint8_t>(i % 2 ? 0 : 6);
+        d.HatchStyle = i % 2 ? BrushHatch::Solid : BrushHatch::Cross;
         d.Points = {{{x, y, 0}, {x + 20.5f, y, 0}, {x + 20.5f, y + 10.25f, 0}, {x, y + 10.25f, 0}}};
         e.AddHatch(d);
     }

@@ -90,7 +90,7 @@ void BM_Interpret50MB(benchmark::State& state) {
     for (auto _ : state) {
         TmvDXFExport exporter;
         exporter.LoadFromFile(in);
-        figures = exporter.Figures.size();
+        figures = exporter.Figures().size();
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * inputSize));
     state.counters["figures"] = static_cast<double>(figures);

@@ -1,7 +1,7 @@
 // The white-mask pass on map-like drawings: many small figures over a large
 // sheet and many white label boxes, placed among the figures or all at the end.
 
-#include "dxf/DXFExport.h"
+#include "dxf/FigureCollector.h"
 #include "dxf/WhiteMask.h"
 
 #include <benchmark/benchmark.h>
@@ -14,7 +14,7 @@ using namespace mv;
 
 constexpr float kSheetWidth = 100000, kSheetHeight = 70000;
 
-void AddRandomFigure(TmvDXFExport& ex, std::mt19937& rng) {
+void AddRandomFigure(TFigureCollector& ex, std::mt19937& rng) {
     std::uniform_real_distribution<float> x(0, kSheetWidth), y(0, kSheetHeight), step(-400, 400),
         size(20, 600);
     std::uniform_int_distribution<int> pick(0, 99);
@@ -70,7 +70,7 @@ void AddRandomFigure(TmvDXFExport& ex, std::mt19937& rng) {
     }
 }
 
-void AddMask(TmvDXFExport& ex, std::mt19937& rng) {
+void AddMask(TFigureCollector& ex, std::mt19937& rng) {
     std::uniform_real_distribution<float> x(0, kSheetWidth), y(0, kSheetHeight), size(200, 3000);
     const TdxfPoint a{x(rng), y(rng), 0};
     const float w = size(rng), h = size(rng) / 3;
@@ -83,7 +83,7 @@ void AddMask(TmvDXFExport& ex, std::mt19937& rng) {
 
 // figures figures and masks masks; with interleave the masks are spread
 // evenly among the figures, otherwise they all follow them.
-void BuildDrawing(TmvDXFExport& ex, int figures, int masks, bool interleave) {
+void BuildDrawing(TFigureCollector& ex, int figures, int masks, bool interleave) {
     std::mt19937 rng(20240611);
     const int every = interleave ? figures / masks : figures;
     for (int i = 0; i < figures; ++i) {
@@ -100,13 +100,13 @@ template <void (*Pass)(TFigureList&)> void RunPass(benchmark::State& state, bool
     std::size_t out = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        TmvDXFExport ex;
+        TFigureCollector ex;
         BuildDrawing(ex, figures, masks, interleave);
         state.ResumeTiming();
-        Pass(ex.Figures);
-        out = ex.Figures.size();
+        Pass(ex.Figures());
+        out = ex.Figures().size();
         state.PauseTiming();
-        ex.Figures.clear(); // freeing is not part of the pass
+        ex.Figures().clear(); // freeing is not part of the pass
         state.ResumeTiming();
     }
     state.counters["figures_after"] = static_cast<double>(out);

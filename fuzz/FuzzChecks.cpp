@@ -3,8 +3,10 @@
 #include "app/BatchRun.h"
 #include "app/ProjectFile.h"
 #include "dxf/DXFExport.h"
+#include "dxf/FigureCollector.h"
 #include "dxf/WhiteMask.h"
 #include "metafile/EnhMetafile.h"
+#include "metafile/Metafile.h"
 #include "platform/Errors.h"
 #include "platform/TextMeasure.h"
 
@@ -123,22 +125,29 @@ std::string CheckWhiteMask(std::span<const std::uint8_t> data) {
             const TEnhMetafile metafile = TEnhMetafile::FromFileBytes(Copy(data));
             std::string dxf[2], error[2];
             for (int pass = 0; pass < 2; ++pass) {
-                TmvDXFExport exporter;
-                exporter.SetTextMeasure(&gMeasure);
+                // The figures are made apart from an exporter, so that each
+                // pass can run on them before they are written.
+                TFigureCollector figures;
+                TInterpretSettings settings;
+                settings.TextMeasure = &gMeasure;
                 try {
-                    exporter.LoadFromMetafile(metafile);
+                    TmvMetafile(figures, settings).Play(metafile);
                 } catch (const TmvError&) {
                     // The figures made before the error stay: mask those.
                 }
+                TFigureList& list = figures.Figures();
                 // Without a mask both passes leave the figures alone.
-                if (pass == 0 && std::none_of(exporter.Figures.begin(), exporter.Figures.end(),
-                                              [](const auto& f) { return IsWhiteMask(*f); }))
+                if (pass == 0 &&
+                    std::none_of(list.begin(), list.end(), [](const auto& f) { return IsWhiteMask(*f); }))
                     return {};
                 try {
                     if (pass == 0)
-                        ApplyWhiteMasks(exporter.Figures);
+                        ApplyWhiteMasks(list);
                     else
-                        ApplyWhiteMasksReference(exporter.Figures);
+                        ApplyWhiteMasksReference(list);
+                    TmvDXFExport exporter;
+                    for (auto& f : list)
+                        exporter.AddFigure(std::move(f));
                     dxf[pass] = exporter.SaveToString();
                 } catch (const TmvError& e) {
                     error[pass] = e.what();

@@ -3,7 +3,7 @@
 # is missing, so a machine that has everything is not touched. --fuzz adds
 # clang and its libFuzzer for tools/fuzz.sh.
 set -euo pipefail
-packages=(build-essential cmake pkg-config
+packages=(build-essential cmake pkg-config clang-format
   libgtest-dev libgmock-dev googletest libbenchmark-dev libcli11-dev
   libfreetype-dev libfontconfig-dev libpng-dev fontconfig fonts-dejavu-core
   qt6-base-dev qt6-translations-l10n python3 python3-ezdxf xvfb xauth locales

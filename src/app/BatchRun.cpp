@@ -34,16 +34,6 @@ bool EntryOtherThanFile(const std::string& path) {
     return ::lstat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
 }
 
-std::string ErrorText(const std::exception_ptr& error) {
-    try {
-        std::rethrow_exception(error);
-    } catch (const std::exception& e) {
-        return e.what();
-    } catch (...) {
-        return "Unbekannter Fehler";
-    }
-}
-
 } // namespace
 
 std::string OutputBaseName(const std::string& inputPath) {
@@ -97,7 +87,7 @@ long double ParsePenRatio(std::string_view text) {
 }
 
 void SetPenRatio(TmvDXFExport& exporter, const std::string& text) {
-    exporter.PenWidthRatio = ParsePenRatio(text);
+    exporter.SetPenWidthRatio(ParsePenRatio(text));
 }
 
 void ConfigureExporter(TmvDXFExport& exporter, const TBatchOptions& options) {
@@ -230,7 +220,7 @@ private:
         if (!error) {
             ++converted_;
         } else {
-            const std::string message = ErrorText(error);
+            const std::string message = ErrorMessage(error);
             if (runner_.OnFailure) runner_.OnFailure(files_[index], message);
             if (!runner_.KeepGoing && runner_.SkipFailure) {
                 // The caller decides: skip the file, or end the run here.

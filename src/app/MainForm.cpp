@@ -2,7 +2,9 @@
 
 #include "app/BatchInputs.h"
 #include "app/MainFormTexts.h"
+#include "platform/CodePage.h"
 #include "platform/DisplayText.h"
+#include "platform/Errors.h"
 #include "platform/FileAccess.h"
 
 #include <algorithm>
@@ -29,14 +31,6 @@ std::string TreeFolder(std::string folder) {
 std::string WithTrailingSlash(std::string folder) {
     if (folder.empty() || folder.back() != '/') folder.push_back('/');
     return folder;
-}
-
-// Blanks and control characters at both ends go.
-std::string Trim(const std::string& s) {
-    auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
-    auto b = std::find_if_not(s.begin(), s.end(), blank);
-    auto e = std::find_if_not(s.rbegin(), std::string::const_reverse_iterator(b), blank).base();
-    return std::string(b, e);
 }
 
 // Settings keys of the window's layout and of the project dialogs' folder.
@@ -139,14 +133,7 @@ std::string TMainForm::ErrorReportText(const std::string& message) {
 }
 
 void TMainForm::HandleException(const std::exception_ptr& error) {
-    std::string message;
-    try {
-        std::rethrow_exception(error);
-    } catch (const std::exception& e) {
-        message = e.what();
-    } catch (...) {
-        message = "Unbekannter Fehler";
-    }
+    const std::string message = ErrorMessage(error);
     try {
         services_.Dialogs.MessageBox(ErrorReportText(message), ui::ApplicationTitle, TMsgIcon::Error,
                                      TMsgButtons::OK);

@@ -7,7 +7,7 @@
 #include "app/DynaArray.h"
 #include "app/FavouriteFolders.h"
 #include "app/ProjectFile.h"
-#include "dxf/Rect.h"
+#include "figure/Rect.h"
 #include "platform/Dialogs.h"
 #include "platform/FileBrowser.h"
 #include "platform/Settings.h"

@@ -1,10 +1,12 @@
 #include "app/ProjectFile.h"
 
+#include "metafile/LittleEndian.h"
 #include "platform/FileAccess.h"
 
 #include <cstdio>
 #include <limits>
 #include <memory>
+#include <span>
 #include <sys/stat.h>
 
 namespace mv {
@@ -48,11 +50,9 @@ std::string_view TProjectReader::ReadBytes(std::size_t count) {
 }
 
 std::int32_t TProjectReader::ReadInt32() {
-    std::string_view b = ReadBytes(4);
-    std::uint32_t u = 0;
-    for (int i = 3; i >= 0; --i)
-        u = (u << 8) | static_cast<std::uint8_t>(b[static_cast<std::size_t>(i)]);
-    return static_cast<std::int32_t>(u);
+    const std::string_view b = ReadBytes(4);
+    const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(b.data()), b.size());
+    return static_cast<std::int32_t>(LE32(bytes, 0));
 }
 
 std::uint8_t TProjectReader::ReadByte() {

@@ -2,6 +2,7 @@
 
 #include "app/BatchInputs.h"
 #include "app/BatchRun.h"
+#include "app/MainFormTexts.h"
 #include "app/ProjectFile.h"
 #include "app/Version.h"
 #include "cli/HelpWrap.h"
@@ -10,6 +11,7 @@
 #include "platform/DisplayText.h"
 #include "platform/FileAccess.h"
 #include "platform/OutputFile.h"
+#include "platform/Shell.h"
 
 #include <CLI/CLI.hpp>
 
@@ -83,15 +85,6 @@ struct TInputArgs {
     std::string FilesFrom;
     CLI::Option* FilesFromOption = nullptr;
 };
-
-std::string ProgramFolder() {
-    std::error_code ec;
-    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-    if (ec) return {};
-    std::string folder = exe.parent_path().string();
-    if (folder.empty() || folder.back() != '/') folder += '/';
-    return folder;
-}
 
 std::string CurrentFolder() {
     std::error_code ec;
@@ -173,7 +166,7 @@ int RunBatch(const std::vector<std::string>& files, const std::string& output,
     mv::TBatchRunner runner;
     runner.Options = options;
     runner.OutputFolder = output;
-    runner.ProgramFolder = ProgramFolder();
+    runner.ProgramFolder = mv::ProgramFolder();
     runner.Jobs = jobs;
     runner.KeepGoing = args.KeepGoing;
     runner.ShowOutputName = args.Verbose;
@@ -411,11 +404,10 @@ void ShowProject(const std::string& path) {
               << (project.OutputFolder.empty() ? std::string("(leer: der Programmordner)")
                                                : mv::EscapeControlChars(project.OutputFolder))
               << '\n';
-    std::cout << "AutoCAD DXF Version R14: " << YesNo(project.Options.R14) << '\n';
-    std::cout << "Weiß umsetzen: " << YesNo(project.Options.ParseWhite) << '\n';
-    std::cout << "Metafile speichert Größe in Millimetern: " << YesNo(project.Options.Use01MM) << '\n';
-    std::cout << "Alternativer Palettenindex für Schwarz (in #250): "
-              << YesNo(project.Options.AlternativeBlack) << '\n';
+    std::cout << mv::ui::AutoCADVerCaption << ": " << YesNo(project.Options.R14) << '\n';
+    std::cout << mv::ui::ParseWhiteCaption << ": " << YesNo(project.Options.ParseWhite) << '\n';
+    std::cout << mv::ui::Use01MMCaption << ": " << YesNo(project.Options.Use01MM) << '\n';
+    std::cout << mv::ui::AlternativeBlackCaption << ": " << YesNo(project.Options.AlternativeBlack) << '\n';
 }
 
 void CreateProject(const std::string& path, const TSwitchArgs& switches, const TInputArgs& inputs) {

@@ -1,8 +1,8 @@
-#include "dxf/DXFExport.h"
 #include "dxf/EntityGroups.h"
 #include "dxf/Figures.h"
+#include "dxf/GroupWriter.h"
 #include "dxf/RealFormat.h"
-#include "dxf/Rounding.h"
+#include "figure/Rounding.h"
 
 #include <algorithm>
 #include <cmath>
@@ -21,30 +21,30 @@ constexpr long double kFullEllipseTolerance = 1e-6L;
 
 // Full ellipses carry the parameters 0 and 2 pi explicitly: readers that
 // miss groups 41 and 42 leave them undefined and draw a random partial arc.
-void AddFullEllipseParameters(TmvDXFExport& exporter) {
+void AddFullEllipseParameters(TGroupWriter& out) {
     static const std::string twoPi = FormatReal(kTwoPi);
-    AddFixedGroup(exporter, " 41", "0");
-    AddFormattedReal(exporter, 42, twoPi);
+    AddFixedGroup(out, " 41", "0");
+    AddFormattedReal(out, 42, twoPi);
 }
 
 // CIRCLE or the head of an ARC: centre and scaled radius.
-void AddCircleGroups(TmvDXFExport& exporter, const TdxfFigureFields& d, std::string_view name) {
-    exporter.AddEntityHeader(name, "AcDbCircle");
-    exporter.AddColor(d);
-    exporter.AddLineTypeAndWeight(d);
-    exporter.AddPoint(10, d.Point1);
-    AddReal(exporter, 40, exporter.ScaleValue(d.Radius));
+void AddCircleGroups(TGroupWriter& out, const TdxfFigureFields& d, std::string_view name) {
+    out.AddEntityHeader(name, "AcDbCircle");
+    out.AddColor(d);
+    out.AddLineTypeAndWeight(d);
+    out.AddPoint(10, d.Point1);
+    AddReal(out, 40, out.ScaleValue(d.Radius));
 }
 
 // ELLIPSE up to its ratio; the axis vector is written like a point, so it
 // is scaled and counts into the extents, while the ratio is never scaled.
-void AddEllipseGroups(TmvDXFExport& exporter, const TdxfFigureFields& d) {
-    exporter.AddEntityHeader("ELLIPSE", "AcDbEllipse");
-    exporter.AddColor(d);
-    exporter.AddLineTypeAndWeight(d);
-    exporter.AddPoint(10, d.Point1);
-    exporter.AddPoint(11, d.Point2);
-    AddReal(exporter, 40, d.Radius);
+void AddEllipseGroups(TGroupWriter& out, const TdxfFigureFields& d) {
+    out.AddEntityHeader("ELLIPSE", "AcDbEllipse");
+    out.AddColor(d);
+    out.AddLineTypeAndWeight(d);
+    out.AddPoint(10, d.Point1);
+    out.AddPoint(11, d.Point2);
+    AddReal(out, 40, d.Radius);
 }
 
 // Number of points for a curve of the given sweep in radians: 16 per half
@@ -110,29 +110,29 @@ struct TEllipseAxes {
 
 // ---------------------------------------------------------------- Bezier run
 
-void TmvExpDXFPolyBezier::Export(TmvDXFExport& exporter) const {
+void TmvExpDXFPolyBezier::Export(TGroupWriter& out) const {
     const std::size_t n = Vertices.size();
     // Only whole cubic segments make a spline. Broken runs, and a lone point
     // that gives no segment at all, go out as a polyline through the points.
     if (!hasVertices_ || n < 4 || (n - 4) % 3 != 0) {
-        TmvExpDXFPolyline::Export(exporter);
+        TmvExpDXFPolyline::Export(out);
         return;
     }
     const std::size_t k = n / 3;
     const std::int32_t m = static_cast<std::int32_t>(4 * k);
-    exporter.AddEntityHeader("SPLINE", "AcDbSpline");
-    exporter.AddColor(Data);
-    exporter.AddLineTypeAndWeight(Data);
-    AddOrigin(exporter, 210); // the normal (0, 0, 1)
-    AddFixedGroup(exporter, "230", "1");
-    AddFixedGroup(exporter, " 70", "8");
-    AddFixedGroup(exporter, " 71", "3");
-    exporter.AddInt(72, m + 4);
-    exporter.AddInt(73, m);
-    AddFixedGroup(exporter, " 74", "0");
+    out.AddEntityHeader("SPLINE", "AcDbSpline");
+    out.AddColor(Data);
+    out.AddLineTypeAndWeight(Data);
+    AddOrigin(out, 210); // the normal (0, 0, 1)
+    AddFixedGroup(out, "230", "1");
+    AddFixedGroup(out, " 70", "8");
+    AddFixedGroup(out, " 71", "3");
+    out.AddInt(72, m + 4);
+    out.AddInt(73, m);
+    AddFixedGroup(out, " 74", "0");
     static const std::string tolerance = FormatReal(1e-7L);
-    AddFormattedReal(exporter, 42, tolerance);
-    AddFormattedReal(exporter, 43, tolerance);
+    AddFormattedReal(out, 42, tolerance);
+    AddFormattedReal(out, 43, tolerance);
     // Every knot has multiplicity 4, so each segment stays its own Bezier
     // between shared end points; the step is summed in single precision.
     const float step = 1.0f / static_cast<float>(m);
@@ -142,27 +142,27 @@ void TmvExpDXFPolyBezier::Export(TmvDXFExport& exporter) const {
         knot.clear();
         AppendReal(knot, t);
         for (int r = 0; r < 4; ++r)
-            AddFormattedReal(exporter, 40, knot);
+            AddFormattedReal(out, 40, knot);
         t += step;
     }
     for (int r = 0; r < 4; ++r)
-        AddFixedGroup(exporter, " 40", "1");
+        AddFixedGroup(out, " 40", "1");
     for (std::size_t i = 0; i < n; ++i) {
-        AddPointWithZ(exporter, 10, Vertices[i]);
+        AddPointWithZ(out, 10, Vertices[i]);
         // Inner joints end one segment and start the next.
-        if (i % 3 == 0 && i != 0 && i != n - 1) AddPointWithZ(exporter, 10, Vertices[i]);
+        if (i % 3 == 0 && i != 0 && i != n - 1) AddPointWithZ(out, 10, Vertices[i]);
     }
 }
 
 // ---------------------------------------------------------------- circle and ellipse
 
-void TmvExpDXFEllipse::Export(TmvDXFExport& exporter) const {
+void TmvExpDXFEllipse::Export(TGroupWriter& out) const {
     if (!IsEllipse) {
-        AddCircleGroups(exporter, Data, "CIRCLE");
+        AddCircleGroups(out, Data, "CIRCLE");
         return;
     }
-    AddEllipseGroups(exporter, Data);
-    AddFullEllipseParameters(exporter);
+    AddEllipseGroups(out, Data);
+    AddFullEllipseParameters(out);
 }
 
 bool TmvExpDXFEllipse::IntersectsRect(const TRect& rect) const {
@@ -182,19 +182,19 @@ void TmvExpDXFEllipse::SplitIntoLines(TFigureList& list) const {
 
 // ---------------------------------------------------------------- arcs
 
-void TmvExpDXFArc::Export(TmvDXFExport& exporter) const {
-    if (ArcKind == 0) {
-        AddCircleGroups(exporter, Data, "ARC");
-        exporter.AddString(100, "AcDbArc");
-        AddReal(exporter, 50, Data.StartAngle);
-        AddReal(exporter, 51, Data.EndAngle);
-    } else if (ArcKind == 1) {
-        AddEllipseGroups(exporter, Data);
+void TmvExpDXFArc::Export(TGroupWriter& out) const {
+    if (ArcKind == ArcShape::Circular) {
+        AddCircleGroups(out, Data, "ARC");
+        out.AddString(100, "AcDbArc");
+        AddReal(out, 50, Data.StartAngle);
+        AddReal(out, 51, Data.EndAngle);
+    } else if (ArcKind == ArcShape::Elliptical) {
+        AddEllipseGroups(out, Data);
         if (IsFullEllipse()) {
-            AddFullEllipseParameters(exporter);
+            AddFullEllipseParameters(out);
         } else {
-            AddReal(exporter, 41, Data.StartAngle);
-            AddReal(exporter, 42, Data.EndAngle);
+            AddReal(out, 41, Data.StartAngle);
+            AddReal(out, 42, Data.EndAngle);
         }
     }
     // Any other kind describes nothing drawable and is left out.
@@ -215,8 +215,8 @@ long double TmvExpDXFArc::EllipticalSweep() const {
 
 bool TmvExpDXFArc::IntersectsRect(const TRect& rect) const {
     // An arc of unknown kind is never written, so nothing of it can be hidden.
-    if (ArcKind > 1) return false;
-    if (ArcKind == 0) {
+    if (ArcKind > ArcShape::Elliptical) return false;
+    if (ArcKind == ArcShape::Circular) {
         // The square of the whole circle, whatever the sweep.
         const long double cx = Data.Point1.x, cy = Data.Point1.y, r = Data.Radius;
         return RectsIntersect(NormalizedRect(cx - r, cy - r, cx + r, cy + r), rect);
@@ -247,9 +247,9 @@ bool TmvExpDXFArc::IntersectsRect(const TRect& rect) const {
 }
 
 void TmvExpDXFArc::SplitIntoLines(TFigureList& list) const {
-    if (ArcKind > 1) return;
+    if (ArcKind > ArcShape::Elliptical) return;
     auto emit = [&](const TdxfPoint& p, const TdxfPoint& q) { AppendLine(list, p, q); };
-    if (ArcKind == 1) {
+    if (ArcKind == ArcShape::Elliptical) {
         const TEllipseAxes e(Data);
         EmitCurve(
             Data.StartAngle, EllipticalSweep(),

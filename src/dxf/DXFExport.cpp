@@ -1,6 +1,6 @@
 #include "dxf/DXFExport.h"
 
-#include "dxf/RealFormat.h"
+#include "dxf/EntityGroups.h"
 #include "dxf/WhiteMask.h"
 #include "metafile/EnhMetafile.h"
 #include "metafile/Metafile.h"
@@ -15,51 +15,6 @@ namespace mv {
 
 namespace {
 
-// Appends the code line: the code right-aligned in three characters (a
-// longer code takes the room it needs).
-void AppendCode(std::string& buf, int code) {
-    char tmp[12];
-    char* end = tmp + sizeof tmp;
-    char* p = end;
-    unsigned v = static_cast<unsigned>(code < 0 ? -code : code);
-    do {
-        *--p = static_cast<char>('0' + v % 10);
-        v /= 10;
-    } while (v > 0);
-    if (code < 0) *--p = '-';
-    while (end - p < 3)
-        *--p = ' ';
-    buf.append(p, static_cast<std::size_t>(end - p));
-}
-
-void AppendInt(std::string& buf, long long value) {
-    char tmp[24];
-    char* end = tmp + sizeof tmp;
-    char* p = end;
-    unsigned long long v =
-        value < 0 ? 0ULL - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
-    do {
-        *--p = static_cast<char>('0' + v % 10);
-        v /= 10;
-    } while (v > 0);
-    if (value < 0) *--p = '-';
-    buf.append(p, static_cast<std::size_t>(end - p));
-}
-
-// Upper-case hexadecimal with at least two digits.
-void AppendHex(std::string& buf, std::uint32_t v) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    char tmp[8];
-    char* end = tmp + sizeof tmp;
-    char* p = end;
-    do {
-        *--p = kDigits[v & 15];
-        v >>= 4;
-    } while (v > 0);
-    if (end - p < 2) *--p = '0';
-    buf.append(p, static_cast<std::size_t>(end - p));
-}
-
 using Group = std::pair<const char*, const char*>;
 
 void AddGroups(TLineList& out, std::initializer_list<Group> groups) {
@@ -71,27 +26,46 @@ void AddGroups(TLineList& out, std::initializer_list<Group> groups) {
 
 } // namespace
 
-TmvDXFExport::TmvDXFExport() : Output(&EntityLines) {
-    auto layer = std::make_unique<TmvExpDXFLayer>("0");
-    TmvExpDXFLayer* raw = layer.get();
-    Layers.push_back(std::move(layer));
-    SetCurrentLayer(raw);
+TmvDXFExport::TmvDXFExport() {
+    SetCurrentLayer(std::make_unique<TmvExpDXFLayer>("0"));
 }
 
 TmvDXFExport::~TmvDXFExport() = default;
 
 void TmvDXFExport::SetCurrentLayer(TmvExpDXFLayer* layer) {
-    CurrentLayer = layer;
-    CurrentLayerName = layer->LayerName;
+    currentLayer_ = layer;
+    figures_.SetLayerName(layer->LayerName);
 }
 
 void TmvDXFExport::SetCurrentLayer(std::unique_ptr<TmvExpDXFLayer> layer) {
     TmvExpDXFLayer* raw = layer.get();
-    Layers.push_back(std::move(layer));
+    layers_.push_back(std::move(layer));
     SetCurrentLayer(raw);
 }
 
+void TmvDXFExport::SetInterpretSettings(const TInterpretSettings& settings) {
+    interpretSettings_ = settings;
+    if (interpreter_) interpreter_->Settings = settings;
+}
+
+void TmvDXFExport::SetAlternativeBlack(bool value) {
+    TInterpretSettings settings = interpretSettings_;
+    settings.AlternativeBlack = value;
+    SetInterpretSettings(settings);
+}
+
+void TmvDXFExport::SetTextMeasure(ITextMeasure* measure) {
+    TInterpretSettings settings = interpretSettings_;
+    settings.TextMeasure = measure;
+    SetInterpretSettings(settings);
+}
+
 // ---------------------------------------------------------------- loading
+
+TmvMetafile& TmvDXFExport::Interpreter() {
+    if (!interpreter_) interpreter_ = std::make_unique<TmvMetafile>(*this, interpretSettings_);
+    return *interpreter_;
+}
 
 void TmvDXFExport::LoadFromFile(const std::string& fileName) {
     TEnhMetafile metafile = TEnhMetafile::LoadFromFile(fileName);
@@ -99,185 +73,46 @@ void TmvDXFExport::LoadFromFile(const std::string& fileName) {
 }
 
 void TmvDXFExport::LoadFromMetafile(const TEnhMetafile& metafile) {
-    if (!Interpreter) Interpreter = std::make_unique<TmvMetafile>(*this);
+    TmvMetafile& interpreter = Interpreter();
     ResetDrawing();
-    Interpreter->Play(metafile);
+    interpreter.Play(metafile);
 }
 
 void TmvDXFExport::ResetDrawing() {
-    EntityLines.Clear();
-    LineTypeLines.Clear();
-    Output = &EntityLines;
-    NextHandle = 32;
-    if (Interpreter) Interpreter->ResetEmittedLineTypes();
+    entityLines_.Clear();
+    lineTypeLines_.Clear();
+    nextHandle_ = 32;
+    if (interpreter_) interpreter_->ResetEmittedLineTypes();
 }
 
-// ---------------------------------------------------------------- adding figures
-
-template <class F, class... Args> void TmvDXFExport::Append(Args&&... args) {
-    auto figure = std::make_unique<F>(std::forward<Args>(args)...);
-    figure->Layer = CurrentLayerName;
-    Figures.push_back(std::move(figure));
-}
-
-void TmvDXFExport::AddPixel(const TdxfExportData& data) {
-    Append<TmvExpDXFPixel>(data);
-}
-void TmvDXFExport::AddLine(const TdxfExportData& data) {
-    Append<TmvExpDXFLine>(data);
-}
-void TmvDXFExport::AddRectangle(const TdxfExportData& data) {
-    Append<TmvExpDXFRectangle>(data);
-}
-void TmvDXFExport::AddHatch(const TdxfExportData& data) {
-    Append<TmvExpDXFHatch>(data);
-}
-void TmvDXFExport::AddPolyline(const TdxfExportData& data, int index) {
-    Append<TmvExpDXFPolyline>(data, index);
-}
-void TmvDXFExport::AddPolyBezier(const TdxfExportData& data, int index) {
-    Append<TmvExpDXFPolyBezier>(data, index);
-}
-void TmvDXFExport::AddCircle(const TdxfExportData& data) {
-    Append<TmvExpDXFEllipse>(data, false);
-}
-void TmvDXFExport::AddEllipse(const TdxfExportData& data) {
-    Append<TmvExpDXFEllipse>(data, true);
-}
-void TmvDXFExport::AddArc(const TdxfExportData& data) {
-    Append<TmvExpDXFArc>(data);
-}
-void TmvDXFExport::AddMText(const TdxfExportData& data) {
-    Append<TmvExpDXFMText>(data);
-}
+// ---------------------------------------------------------------- line types
 
 void TmvDXFExport::AddLineType(std::string_view name, std::span<const float> lengths, int last) {
     float sum = 0; // summed in single precision
     for (int i = 0; i <= last && i < static_cast<int>(lengths.size()); ++i)
         sum += std::fabs(lengths[i]);
-    TLineList* saved = Output;
-    Output = &LineTypeLines;
-    try {
-        AddEntityHeader("LTYPE", "AcDbLinetypeTableRecord");
-        AddString(2, name);
-        AddString(3, "");
-        Output->Add(" 70");
-        Output->Add("0");
-        Output->Add(" 72");
-        Output->Add("65");
-        AddInt(73, last + 1);
-        AddFloat(40, sum);
-        for (int i = 0; i <= last && i < static_cast<int>(lengths.size()); ++i) {
-            AddFloat(49, lengths[i]);
-            Output->Add(" 74");
-            Output->Add("0");
-        }
-    } catch (...) {
-        Output = saved;
-        throw;
+    TGroupWriter out = TableWriter(lineTypeLines_);
+    out.AddEntityHeader("LTYPE", "AcDbLinetypeTableRecord");
+    out.AddString(2, name);
+    out.AddString(3, "");
+    AddFixedGroup(out, " 70", "0");
+    AddFixedGroup(out, " 72", "65");
+    out.AddInt(73, last + 1);
+    out.AddFloat(40, sum);
+    for (int i = 0; i <= last && i < static_cast<int>(lengths.size()); ++i) {
+        out.AddFloat(49, lengths[i]);
+        AddFixedGroup(out, " 74", "0");
     }
-    Output = saved;
-}
-
-// ---------------------------------------------------------------- writer primitives
-
-void TmvDXFExport::AddCodeLine(int code) {
-    AppendCode(Output->Buffer(), code);
-    Output->EndLine();
-}
-
-void TmvDXFExport::AddInt(int code, std::int32_t value) {
-    AddCodeLine(code);
-    AppendInt(Output->Buffer(), value);
-    Output->EndLine();
-}
-
-void TmvDXFExport::AddString(int code, std::string_view value) {
-    AddCodeLine(code);
-    Output->Add(value);
-}
-
-void TmvDXFExport::AddFloat(int code, long double value) {
-    AddCodeLine(code);
-    AppendReal(Output->Buffer(), value);
-    Output->EndLine();
-}
-
-void TmvDXFExport::AddPoint(int code, float x, float y) {
-    AddFloat(code, ScaleValue(x));
-    AddFloat(code + 10, ScaleValue(y));
-    if (Output == &EntityLines) {
-        if (x < ExtMin.x) ExtMin.x = x;
-        if (y < ExtMin.y) ExtMin.y = y;
-        if (x > ExtMax.x) ExtMax.x = x;
-        if (y > ExtMax.y) ExtMax.y = y;
-    }
-}
-
-void TmvDXFExport::AddPoint(int code, const TdxfPoint& p) {
-    AddPoint(code, p.x, p.y);
-}
-
-void TmvDXFExport::AddPoint3D(int code, const TdxfPoint& p) {
-    AddPoint(code, p.x, p.y);
-    AddFloat(code + 20, p.z);
-}
-
-void TmvDXFExport::AddHandle() {
-    Output->Add("  5");
-    AppendHex(Output->Buffer(), static_cast<std::uint32_t>(NextHandle));
-    Output->EndLine();
-    ++NextHandle;
-}
-
-void TmvDXFExport::AddEntityHeader(std::string_view name, std::string_view subclass) {
-    Output->Add("  0");
-    Output->Add(name);
-    AddHandle();
-    if (name == "HATCH") {
-        Output->Add("330");
-        Output->Add("1F");
-    }
-    if (Output == &LineTypeLines) {
-        Output->Add("100");
-        Output->Add("AcDbSymbolTableRecord");
-    } else {
-        Output->Add("100");
-        Output->Add("AcDbEntity");
-        Output->Add("  8");
-        Output->Add(CurrentLayerName);
-    }
-    Output->Add("100");
-    Output->Add(subclass);
-}
-
-void TmvDXFExport::AddColor(const TdxfFigureFields& data) {
-    if (data.Color != 0 && data.Color != 256) AddInt(62, data.Color);
-}
-
-void TmvDXFExport::AddLineTypeAndWeight(const TdxfFigureFields& data) {
-    if (AutoCADVersion < 1) return;
-    if (!data.Text.empty()) AddString(6, data.Text);
-    if (auto weight = LineWeightOf(data.PenWidth, Use01MM, PenWidthRatio)) AddInt(370, *weight);
-}
-
-void TmvDXFExport::AddPolylineHeader(const TdxfFigureFields& data, std::int32_t vertexCount) {
-    AddEntityHeader("LWPOLYLINE", "AcDbPolyline");
-    AddColor(data);
-    AddLineTypeAndWeight(data);
-    AddInt(90, vertexCount);
-    AddInt(70, data.Flags);
-    if (data.ConstWidth != 0) AddFloat(43, data.ConstWidth);
 }
 
 // ---------------------------------------------------------------- saving
 
 void TmvDXFExport::WriteEntities() {
-    if (ParseWhite) ApplyWhiteMasks(Figures);
-    Output = &EntityLines;
-    for (const auto& figure : Figures) {
-        CurrentLayerName = figure->Layer;
-        figure->Export(*this);
+    if (settings_.ParseWhite) ApplyWhiteMasks(figures_.Figures());
+    TGroupWriter out(entityLines_, nextHandle_, settings_, extents_);
+    for (const auto& figure : figures_.Figures()) {
+        out.SetLayerName(figure->Layer);
+        figure->Export(out);
     }
 }
 
@@ -285,18 +120,18 @@ void TmvDXFExport::BuildHead(TLineList& out) {
     AddGroups(out, {{"  0", "SECTION"}, {"  2", "HEADER"}, {"  9", "$ACADVER"}});
     out.Add("  1");
     out.Add(GetVersionString());
+    // The handle seed is taken after the entities and before the layer
+    // records, which take handles of their own.
+    TGroupWriter groups = TableWriter(out);
     out.Add("  9");
     out.Add("$HANDSEED");
-    out.Add("  5");
-    AppendHex(out.Buffer(),
-              static_cast<std::uint32_t>(NextHandle + static_cast<std::int32_t>(Layers.size()) + 1));
-    out.EndLine();
+    groups.AddHex(5, static_cast<std::uint32_t>(nextHandle_ + static_cast<std::int32_t>(layers_.size()) + 1));
     out.Add("  9");
     out.Add("$LIMMIN");
-    AddPoint(10, ExtMin);
+    groups.AddPoint(10, extents_.Min);
     out.Add("  9");
     out.Add("$LIMMAX");
-    AddPoint(10, ExtMax);
+    groups.AddPoint(10, extents_.Max);
     AddGroups(out, {{"  0", "ENDSEC"},
                     {"  0", "SECTION"},
                     {"  2", "TABLES"},
@@ -321,15 +156,15 @@ void TmvDXFExport::BuildHead(TLineList& out) {
                     {"100", "AcDbLinetypeTableRecord"},
                     {"  2", "BYLAYER"},
                     {" 70", "     0"}});
-    out.AddLines(LineTypeLines);
+    out.AddLines(lineTypeLines_);
     AddGroups(out, {{"  0", "ENDTAB"},
                     {"  0", "TABLE"},
                     {"  2", "LAYER"},
                     {"  5", " 1A"},
                     {"330", "  0"},
                     {"100", "AcDbSymbolTable"}});
-    for (const auto& layer : Layers)
-        WriteLayerRecord(*layer, *this);
+    for (const auto& layer : layers_)
+        WriteLayerRecord(*layer, groups);
     AddGroups(out, {{"  0", "ENDTAB"},
                     {"  0", "TABLE"},
                     {"  2", "STYLE"},
@@ -374,7 +209,7 @@ void TmvDXFExport::BuildHead(TLineList& out) {
                     {"  2", "DIMSTYLE"},
                     {"  5", "  B"},
                     {"100", "AcDbSymbolTable"}});
-    if (AutoCADVersion >= 1)
+    if (settings_.AutoCADVersion >= 1)
         AddGroups(out, {{" 70", "     1"}, {"100", "AcDbDimStyleTable"}, {" 71", "     0"}});
     AddGroups(out, {{"  0", "ENDTAB"},
                     {"  0", "TABLE"},
@@ -427,7 +262,7 @@ void TmvDXFExport::BuildHead(TLineList& out) {
 }
 
 void TmvDXFExport::BuildTail(TLineList& out) {
-    if (AutoCADVersion < 1) {
+    if (settings_.AutoCADVersion < 1) {
         AddGroups(out, {{"  0", "ENDSEC"},
                         {"  0", "SECTION"},
                         {"  2", "OBJECTS"},
@@ -450,6 +285,8 @@ void TmvDXFExport::BuildTail(TLineList& out) {
                         {"330", "13"},
                         {"102", "}"},
                         {"100", "AcDbDictionary"},
+                        // " 3" with one space, not "  3": the file has always had
+                        // this code line so, and readers take it as code 3.
                         {" 3", "STANDARD"},
                         {"350", "16"},
                         {"  0", "MLINESTYLE"},
@@ -482,6 +319,7 @@ void TmvDXFExport::BuildTail(TLineList& out) {
                         {"281", "     1"},
                         {"  3", "ACAD_GROUP"},
                         {"350", " 14"},
+                        // One space again, as the file has always had it (see above).
                         {" 3", "ACAD_MLINESTYLE"},
                         {"350", " 16"},
                         {"  3", "ACAD_PLOTSETTINGS"},
@@ -533,18 +371,9 @@ void TmvDXFExport::SaveToStream(std::ostream& stream) {
     // The file is assembled in memory: head and tail around the entity lines,
     // which are not copied again, so that a large drawing needs no second copy.
     TLineList head, tail;
-    TLineList* saved = Output;
-    try {
-        Output = &head;
-        BuildHead(head);
-        Output = &tail;
-        BuildTail(tail);
-    } catch (...) {
-        Output = saved;
-        throw;
-    }
-    Output = saved;
-    for (const TLineList* part : {&head, &EntityLines, &tail})
+    BuildHead(head);
+    BuildTail(tail);
+    for (const TLineList* part : {&head, &entityLines_, &tail})
         for (const std::string& block : part->Blocks())
             stream.write(block.data(), static_cast<std::streamsize>(block.size()));
     if (!stream) throw EInOutError("Fehler beim Schreiben der DXF-Datei");

@@ -1,12 +1,20 @@
 #pragma once
 // TmvDXFExport: the drawing being converted. It owns the figures that the
 // metafile interpreter produces, the layers, the generated line types and the
-// interpreter, and writes everything as one DXF file (R14 or R2000).
+// interpreter, and writes everything as one DXF file (R14 or R2000). Nothing
+// of its state is public: figures are added through the sink operations,
+// settings through the setters, and every group is written by a
+// TGroupWriter over one of its line lists.
 
-#include "dxf/ExportData.h"
+#include "dxf/ExportSettings.h"
+#include "dxf/FigureCollector.h"
 #include "dxf/Figures.h"
+#include "dxf/GroupWriter.h"
 #include "dxf/Layers.h"
 #include "dxf/LineList.h"
+#include "figure/ExportData.h"
+#include "figure/FigureSink.h"
+#include "metafile/InterpretSettings.h"
 
 #include <cstdint>
 #include <memory>
@@ -20,28 +28,38 @@ namespace mv {
 
 class TmvMetafile;
 class TEnhMetafile;
-class ITextMeasure;
 
-class TmvDXFExport {
+class TmvDXFExport : public IFigureSink {
 public:
     TmvDXFExport();
-    ~TmvDXFExport();
+    ~TmvDXFExport() override;
     TmvDXFExport(const TmvDXFExport&) = delete;
     TmvDXFExport& operator=(const TmvDXFExport&) = delete;
 
-    // Settings.
-    void SetParseWhite(bool value) { ParseWhite = value; }
-    void SetUse01MM(bool value) { Use01MM = value; }
-    void SetAutoCADVersion(std::int8_t value) { AutoCADVersion = value; }
-    // Black as colour number 250 instead of 7. Read while the metafile is
-    // interpreted, so it must be set before loading.
-    void SetAlternativeBlack(bool value) { AlternativeBlack = value; }
+    // Settings of the file.
+    void SetParseWhite(bool value) { settings_.ParseWhite = value; }
+    void SetUse01MM(bool value) { settings_.Use01MM = value; }
+    void SetAutoCADVersion(std::int8_t value) { settings_.AutoCADVersion = value; }
+    void SetPenWidthRatio(long double value) { settings_.PenWidthRatio = value; }
+    const TExportSettings& Settings() const { return settings_; }
+
+    // The interpreter's settings, read while the metafile is interpreted, so
+    // they must be set before loading.
+    void SetInterpretSettings(const TInterpretSettings& settings);
+    const TInterpretSettings& InterpretSettings() const { return interpretSettings_; }
+    // Black as colour number 250 instead of 7.
+    void SetAlternativeBlack(bool value);
     // Text measurement used by the interpreter; none = the platform's default.
-    void SetTextMeasure(ITextMeasure* measure) { TextMeasure = measure; }
+    void SetTextMeasure(ITextMeasure* measure);
+
     // Makes one of the exporter's own layers current.
     void SetCurrentLayer(TmvExpDXFLayer* layer);
-    // Takes a new layer into Layers and makes it current.
+    // Takes a new layer into the layer table and makes it current.
     void SetCurrentLayer(std::unique_ptr<TmvExpDXFLayer> layer);
+    const TmvExpDXFLayer& CurrentLayer() const { return *currentLayer_; }
+    // The layer that new figures are put on.
+    const std::string& CurrentLayerName() const { return figures_.LayerName(); }
+    const std::vector<std::unique_ptr<TmvExpDXFLayer>>& Layers() const { return layers_; }
 
     // Conversion.
     void LoadFromFile(const std::string& fileName);
@@ -51,64 +69,57 @@ public:
     void SaveToStream(std::ostream& stream);
     // The whole file as it would be written (for tests and previews).
     std::string SaveToString();
+    // The interpreter, made on first use and kept for every later load.
+    TmvMetafile& Interpreter();
 
-    // Adding figures (called by the interpreter).
-    void AddPixel(const TdxfExportData& data);
-    void AddLine(const TdxfExportData& data);
-    void AddRectangle(const TdxfExportData& data);
-    void AddHatch(const TdxfExportData& data);
-    void AddPolyline(const TdxfExportData& data, int index);
-    void AddPolyBezier(const TdxfExportData& data, int index);
-    void AddCircle(const TdxfExportData& data);
-    void AddEllipse(const TdxfExportData& data);
-    void AddArc(const TdxfExportData& data);
-    void AddMText(const TdxfExportData& data);
-    // Appends one LTYPE record to LineTypeLines.
-    void AddLineType(std::string_view name, std::span<const float> lengths, int last);
+    // Adding figures (called by the interpreter): each makes a figure on the
+    // current layer.
+    void AddPixel(const TdxfExportData& data) override { figures_.AddPixel(data); }
+    void AddLine(const TdxfExportData& data) override { figures_.AddLine(data); }
+    void AddRectangle(const TdxfExportData& data) override { figures_.AddRectangle(data); }
+    void AddHatch(const TdxfExportData& data) override { figures_.AddHatch(data); }
+    void AddPolyline(const TdxfExportData& data, int index) override { figures_.AddPolyline(data, index); }
+    void AddPolyBezier(const TdxfExportData& data, int index) override {
+        figures_.AddPolyBezier(data, index);
+    }
+    void AddCircle(const TdxfExportData& data) override { figures_.AddCircle(data); }
+    void AddEllipse(const TdxfExportData& data) override { figures_.AddEllipse(data); }
+    void AddArc(const TdxfExportData& data) override { figures_.AddArc(data); }
+    void AddMText(const TdxfExportData& data) override { figures_.AddMText(data); }
+    // Appends one LTYPE record to the line-type lines.
+    void AddLineType(std::string_view name, std::span<const float> lengths, int last) override;
+    // Takes over a figure made elsewhere; it keeps its layer.
+    void AddFigure(std::unique_ptr<TmvExpDXFFigure> figure) {
+        figures_.Figures().push_back(std::move(figure));
+    }
 
-    // Writer primitives: all append to Output.
-    void AddInt(int code, std::int32_t value);
-    void AddString(int code, std::string_view value);
-    void AddFloat(int code, long double value);
-    void AddPoint(int code, const TdxfPoint& p);
-    void AddPoint(int code, float x, float y);
-    void AddPoint3D(int code, const TdxfPoint& p);
-    void AddHandle();
-    void AddEntityHeader(std::string_view name, std::string_view subclass);
-    void AddColor(const TdxfFigureFields& data);
-    void AddLineTypeAndWeight(const TdxfFigureFields& data);
-    void AddPolylineHeader(const TdxfFigureFields& data, std::int32_t vertexCount);
-    // A value line written as it stands, after a code line of its own.
-    void AddCodeLine(int code);
-    void AddRawLine(std::string_view line) { Output->Add(line); }
+    // What the drawing holds so far (for tests and diagnostics).
+    const TFigureList& Figures() const { return figures_.Figures(); }
+    const TLineList& EntityLines() const { return entityLines_; }
+    const TLineList& LineTypeLines() const { return lineTypeLines_; }
+    std::int32_t NextHandle() const { return nextHandle_; }
+    const TExtents& Extents() const { return extents_; }
 
-    long double ScaleValue(long double x) const { return Use01MM ? x / 100.0L : x; }
-    std::string GetVersionString() const { return AutoCADVersion < 1 ? "AC1014" : "AC1015"; }
-
-    std::int8_t AutoCADVersion = 1;
-    TmvExpDXFLayer* CurrentLayer = nullptr;
-    std::string CurrentLayerName = "0";
-    std::vector<std::unique_ptr<TmvExpDXFLayer>> Layers;
-    TFigureList Figures;
-    TLineList* Output;
-    TLineList EntityLines;
-    TLineList LineTypeLines;
-    std::unique_ptr<TmvMetafile> Interpreter;
-    std::int32_t NextHandle = 32;
-    TdxfPoint ExtMin;
-    TdxfPoint ExtMax;
-    bool Use01MM = false;
-    bool ParseWhite = false;
-    float HatchScale = 300.0f;
-    long double PenWidthRatio = -1.0L;
-    bool AlternativeBlack = false;
-    ITextMeasure* TextMeasure = nullptr;
+    long double ScaleValue(long double x) const { return settings_.ScaleValue(x); }
+    std::string GetVersionString() const { return settings_.AutoCADVersion < 1 ? "AC1014" : "AC1015"; }
 
 private:
+    // A writer of table records over lines, sharing the handle counter.
+    TGroupWriter TableWriter(TLineList& lines) { return TGroupWriter(lines, nextHandle_, settings_); }
     void WriteEntities();
     void BuildHead(TLineList& head);
     void BuildTail(TLineList& tail);
-    template <class F, class... Args> void Append(Args&&... args);
+
+    TExportSettings settings_;
+    TInterpretSettings interpretSettings_;
+    TmvExpDXFLayer* currentLayer_ = nullptr; // one of layers_
+    std::vector<std::unique_ptr<TmvExpDXFLayer>> layers_;
+    TFigureCollector figures_;
+    TLineList entityLines_;
+    TLineList lineTypeLines_;
+    std::unique_ptr<TmvMetafile> interpreter_;
+    std::int32_t nextHandle_ = 32;
+    TExtents extents_;
 };
 
 } // namespace mv

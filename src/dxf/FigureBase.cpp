@@ -1,6 +1,6 @@
 #include "dxf/Figures.h"
 
-#include "dxf/Rounding.h"
+#include "figure/Rounding.h"
 
 #include <algorithm>
 

@@ -1,10 +1,10 @@
 #pragma once
 // The figure family: one drawable object on its way from the metafile to the
 // DXF file. Each figure keeps its own copy of the description it was made
-// from and writes one entity through the exporter's writer primitives.
+// from and writes one entity through the group writer it is handed.
 
-#include "dxf/ExportData.h"
-#include "dxf/Rect.h"
+#include "figure/ExportData.h"
+#include "figure/Rect.h"
 
 #include <cstdint>
 #include <memory>
@@ -14,7 +14,7 @@
 
 namespace mv {
 
-class TmvDXFExport;
+class TGroupWriter;
 class TmvExpDXFFigure;
 
 using TFigureList = std::vector<std::unique_ptr<TmvExpDXFFigure>>;
@@ -51,8 +51,8 @@ public:
     virtual void SplitIntoLines(TFigureList& list) const;
     // Whether the figure's integer rectangle meets rect.
     virtual bool IntersectsRect(const TRect& rect) const;
-    // Writes the figure's entity into the exporter's current output.
-    virtual void Export(TmvDXFExport& exporter) const = 0;
+    // Writes the figure's entity.
+    virtual void Export(TGroupWriter& out) const = 0;
 
     std::string Layer = "0";
     TdxfExportData Data; // the figure's own copy; its point lists stay empty
@@ -69,7 +69,7 @@ public:
     TFigureKind Kind() const override { return TFigureKind::Polyline; }
     void SplitIntoLines(TFigureList& list) const override;
     bool IntersectsRect(const TRect& rect) const override;
-    void Export(TmvDXFExport& exporter) const override;
+    void Export(TGroupWriter& out) const override;
 
     bool HasVertices() const { return hasVertices_; }
     std::size_t VertexCount() const { return Vertices.size(); }
@@ -90,21 +90,21 @@ public:
     TFigureKind Kind() const override { return TFigureKind::Rectangle; }
     void SplitIntoLines(TFigureList& list) const override;
     bool IntersectsRect(const TRect& rect) const override;
-    void Export(TmvDXFExport& exporter) const override;
+    void Export(TGroupWriter& out) const override;
 };
 
 class TmvExpDXFLine : public TmvExpDXFFigure {
 public:
     using TmvExpDXFFigure::TmvExpDXFFigure;
     TFigureKind Kind() const override { return TFigureKind::Line; }
-    void Export(TmvDXFExport& exporter) const override;
+    void Export(TGroupWriter& out) const override;
 };
 
 class TmvExpDXFPixel : public TmvExpDXFFigure {
 public:
     using TmvExpDXFFigure::TmvExpDXFFigure;
     TFigureKind Kind() const override { return TFigureKind::Pixel; }
-    void Export(TmvDXFExport& exporter) const override;
+    void Export(TGroupWriter& out) const override;
 };
 
 // SPLINE through a chain of cubic Bezier segments (LWPOLYLINE when the
@@ -113,7 +113,7 @@ class TmvExpDXFPolyBezier : public TmvExpDXFPolyline {
 public:
     TmvExpDXFPolyBezier(const TdxfExportData& data, int index) : TmvExpDXFPolyline(data, index) {}
     TFigureKind Kind() const override { return TFigureKind::PolyBezier; }
-    void Export(TmvDXFExport& exporter) const override;
+    void Export(TGroupWriter& out) const override;
 };
 
 // Full CIRCLE or ELLIPSE.
@@ -124,19 +124,19 @@ public:
     TFigureKind Kind() const override { return TFigureKind::Ellipse; }
     void SplitIntoLines(TFigureList& list) const override;
     bool IntersectsRect(const TRect& rect) const override;
-    void Export(TmvDXFExport& exporter) const override;
+    void Export(TGroupWriter& out) const override;
 
     bool IsEllipse;
 };
 
-// ARC (ArcKind 0) or elliptical arc as ELLIPSE with parameters (ArcKind 1).
+// ARC (circular ArcKind) or elliptical arc as ELLIPSE with parameters.
 class TmvExpDXFArc : public TmvExpDXFFigure {
 public:
-    explicit TmvExpDXFArc(const TdxfExportData& data) : TmvExpDXFFigure(data), ArcKind(data.Kind) {}
+    explicit TmvExpDXFArc(const TdxfExportData& data) : TmvExpDXFFigure(data), ArcKind(data.Kind.AsArc()) {}
     TFigureKind Kind() const override { return TFigureKind::Arc; }
     void SplitIntoLines(TFigureList& list) const override;
     bool IntersectsRect(const TRect& rect) const override;
-    void Export(TmvDXFExport& exporter) const override;
+    void Export(TGroupWriter& out) const override;
 
     // Elliptical arc whose start and end parameters (nearly) coincide: it is
     // written and split as the full ellipse.
@@ -144,7 +144,7 @@ public:
     // Elliptical arc: the counter-clockwise sweep from start to end, radians.
     long double EllipticalSweep() const;
 
-    std::uint8_t ArcKind;
+    ArcShape ArcKind;
 };
 
 class TmvExpDXFMText : public TmvExpDXFFigure {
@@ -152,7 +152,7 @@ public:
     using TmvExpDXFFigure::TmvExpDXFFigure;
     TFigureKind Kind() const override { return TFigureKind::MText; }
     bool IntersectsRect(const TRect& rect) const override;
-    void Export(TmvDXFExport& exporter) const override;
+    void Export(TGroupWriter& out) const override;
     // Appends the pieces of the text that remain outside rect (normalised).
     // Texts turned to any direction but 0, 90 or 270 degrees yield no piece.
     void TrimText(const TRect& rect, TFigureList& list) const;
@@ -169,7 +169,7 @@ class TmvExpDXFHatch : public TmvExpDXFFigure {
 public:
     explicit TmvExpDXFHatch(const TdxfExportData& data);
     TFigureKind Kind() const override { return TFigureKind::Hatch; }
-    void Export(TmvDXFExport& exporter) const override;
+    void Export(TGroupWriter& out) const override;
 
     std::int32_t GetLoopCount() const { return LoopCount; }
     std::size_t LoopPointCount(std::size_t loop) const {
@@ -180,8 +180,8 @@ public:
         return j < LoopPointCount(loop) ? Loops[loop][j] : TdxfPoint{};
     }
 
-    std::uint8_t HatchStyle = 0;
-    std::uint8_t BoundaryKind = 0;
+    BrushHatch HatchStyle = BrushHatch::Solid;
+    HatchKind BoundaryKind = HatchKind::Polygon;
     std::vector<TdxfPointList> Loops; // polygon hatch only
     std::int32_t LoopCount = 0;
     std::string PatternName;

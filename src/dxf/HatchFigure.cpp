@@ -1,6 +1,6 @@
-#include "dxf/DXFExport.h"
 #include "dxf/EntityGroups.h"
 #include "dxf/Figures.h"
+#include "dxf/GroupWriter.h"
 
 #include <span>
 
@@ -16,7 +16,7 @@ struct TPatternLine {
 
 // Pattern lines of the hatched brush styles 2 to 7, offsets as multiples of
 // the line spacing; an empty result for any other style.
-std::span<const TPatternLine> PatternLines(std::uint8_t style) {
+std::span<const TPatternLine> PatternLines(BrushHatch style) {
     static constexpr TPatternLine horizontal[] = {{0, 0, 1}};
     static constexpr TPatternLine vertical[] = {{90, -1, 0}};
     static constexpr TPatternLine forward[] = {{135, -1, -1}};
@@ -24,17 +24,17 @@ std::span<const TPatternLine> PatternLines(std::uint8_t style) {
     static constexpr TPatternLine cross[] = {{0, 0, 1}, {90, -1, 1}};
     static constexpr TPatternLine diagonalCross[] = {{45, -1, 1}, {135, -1, -1}};
     switch (style) {
-    case 2:
+    case BrushHatch::Horizontal:
         return horizontal;
-    case 3:
+    case BrushHatch::Vertical:
         return vertical;
-    case 4:
+    case BrushHatch::ForwardDiagonal:
         return forward;
-    case 5:
+    case BrushHatch::BackwardDiagonal:
         return backward;
-    case 6:
+    case BrushHatch::Cross:
         return cross;
-    case 7:
+    case BrushHatch::DiagonalCross:
         return diagonalCross;
     default:
         return {};
@@ -44,23 +44,24 @@ std::span<const TPatternLine> PatternLines(std::uint8_t style) {
 } // namespace
 
 TmvExpDXFHatch::TmvExpDXFHatch(const TdxfExportData& data)
-    : TmvExpDXFFigure(data), HatchStyle(data.HatchStyle), BoundaryKind(data.Kind), PatternName("SOLID") {
-    Data.Flags = 1;
-    if (HatchStyle != 0) {
-        Data.Flags = 0;
+    : TmvExpDXFFigure(data), HatchStyle(data.HatchStyle), BoundaryKind(data.Kind.AsHatch()),
+      PatternName("SOLID") {
+    Data.Flags = FigureFlags::SolidFill;
+    if (HatchStyle != BrushHatch::Solid) {
+        Data.Flags = FigureFlags::None;
         switch (HatchStyle) {
-        case 2:
-        case 3:
+        case BrushHatch::Horizontal:
+        case BrushHatch::Vertical:
             PatternName = "LINE";
             break;
-        case 4:
-        case 5:
+        case BrushHatch::ForwardDiagonal:
+        case BrushHatch::BackwardDiagonal:
             PatternName = "ANSI31";
             break;
-        case 6:
+        case BrushHatch::Cross:
             PatternName = "NET";
             break;
-        case 7:
+        case BrushHatch::DiagonalCross:
             PatternName = "ANSI37";
             break;
         default:
@@ -68,7 +69,7 @@ TmvExpDXFHatch::TmvExpDXFHatch(const TdxfExportData& data)
         }
     }
     switch (BoundaryKind) {
-    case 0:
+    case HatchKind::Polygon:
         if (data.Count == 0) return;
         LoopCount = data.Count;
         for (const TdxfPointList& list : data.Points) {
@@ -85,8 +86,8 @@ TmvExpDXFHatch::TmvExpDXFHatch(const TdxfExportData& data)
             if (loop.size() >= 3) Loops.push_back(std::move(loop));
         }
         break;
-    case 1:
-    case 2:
+    case HatchKind::Circle:
+    case HatchKind::Ellipse:
         LoopCount = 1;
         break;
     default:
@@ -95,79 +96,79 @@ TmvExpDXFHatch::TmvExpDXFHatch(const TdxfExportData& data)
     }
 }
 
-void TmvExpDXFHatch::Export(TmvDXFExport& exporter) const {
+void TmvExpDXFHatch::Export(TGroupWriter& out) const {
     // No boundary, nothing to fill: a polygon hatch whose lists were all
     // dropped, or a boundary kind that no record makes.
-    if (BoundaryKind == 0 && Loops.empty()) return;
-    if (BoundaryKind > 2) return;
+    if (BoundaryKind == HatchKind::Polygon && Loops.empty()) return;
+    if (BoundaryKind > HatchKind::Ellipse) return;
 
-    exporter.AddEntityHeader("HATCH", "AcDbHatch");
-    exporter.AddColor(Data);
-    AddOrigin(exporter, 10); // elevation point
-    AddFixedGroup(exporter, " 30", "0");
-    AddFixedGroup(exporter, "210", "0");
-    AddFixedGroup(exporter, "220", "0");
-    AddFixedGroup(exporter, "230", "1");
-    exporter.AddString(2, PatternName);
-    exporter.AddInt(70, Data.Flags);
-    AddFixedGroup(exporter, " 71", "0");
+    out.AddEntityHeader("HATCH", "AcDbHatch");
+    out.AddColor(Data);
+    AddOrigin(out, 10); // elevation point
+    AddFixedGroup(out, " 30", "0");
+    AddFixedGroup(out, "210", "0");
+    AddFixedGroup(out, "220", "0");
+    AddFixedGroup(out, "230", "1");
+    out.AddString(2, PatternName);
+    out.AddInt(70, static_cast<std::int32_t>(Data.Flags));
+    AddFixedGroup(out, " 71", "0");
 
-    if (BoundaryKind == 0) {
-        exporter.AddInt(91, static_cast<std::int32_t>(Loops.size()));
+    if (BoundaryKind == HatchKind::Polygon) {
+        out.AddInt(91, static_cast<std::int32_t>(Loops.size()));
         for (const TdxfPointList& loop : Loops) {
             const std::size_t n = loop.size();
-            AddFixedGroup(exporter, " 92", "1");
-            exporter.AddInt(93, static_cast<std::int32_t>(n));
+            AddFixedGroup(out, " 92", "1");
+            out.AddInt(93, static_cast<std::int32_t>(n));
             for (std::size_t j = 1; j < n; ++j) {
-                AddFixedGroup(exporter, " 72", "1");
-                exporter.AddPoint(10, loop[j - 1]);
-                exporter.AddPoint(11, loop[j]);
+                AddFixedGroup(out, " 72", "1");
+                out.AddPoint(10, loop[j - 1]);
+                out.AddPoint(11, loop[j]);
             }
-            AddFixedGroup(exporter, " 72", "1");
-            exporter.AddPoint(10, loop[n - 1]);
-            exporter.AddPoint(11, loop[0]);
-            AddFixedGroup(exporter, " 97", "0");
+            AddFixedGroup(out, " 72", "1");
+            out.AddPoint(10, loop[n - 1]);
+            out.AddPoint(11, loop[0]);
+            AddFixedGroup(out, " 97", "0");
         }
     } else {
-        AddFixedGroup(exporter, " 91", "1");
-        AddFixedGroup(exporter, " 92", "1");
-        AddFixedGroup(exporter, " 93", "1");
-        exporter.AddInt(72, BoundaryKind == 1 ? 2 : 3);
-        exporter.AddPoint(10, Data.Point1);
-        if (BoundaryKind == 1) {
-            AddReal(exporter, 40, exporter.ScaleValue(Data.Radius));
+        AddFixedGroup(out, " 91", "1");
+        AddFixedGroup(out, " 92", "1");
+        AddFixedGroup(out, " 93", "1");
+        out.AddInt(72, BoundaryKind == HatchKind::Circle ? 2 : 3);
+        out.AddPoint(10, Data.Point1);
+        if (BoundaryKind == HatchKind::Circle) {
+            AddReal(out, 40, out.ScaleValue(Data.Radius));
         } else {
-            exporter.AddPoint(11, Data.Point2);
-            AddReal(exporter, 40, Data.Radius); // axis ratio, never scaled
+            out.AddPoint(11, Data.Point2);
+            AddReal(out, 40, Data.Radius); // axis ratio, never scaled
         }
-        AddReal(exporter, 50, Data.StartAngle);
-        AddReal(exporter, 51, Data.EndAngle);
-        AddFixedGroup(exporter, " 73", "1");
-        AddFixedGroup(exporter, " 97", "0");
+        AddReal(out, 50, Data.StartAngle);
+        AddReal(out, 51, Data.EndAngle);
+        AddFixedGroup(out, " 73", "1");
+        AddFixedGroup(out, " 97", "0");
     }
 
-    AddFixedGroup(exporter, " 75", "0");
-    AddFixedGroup(exporter, " 76", "1");
-    if (Data.Flags == 0) {
+    AddFixedGroup(out, " 75", "0");
+    AddFixedGroup(out, " 76", "1");
+    if (Data.Flags == FigureFlags::None) {
         // Spacing 0.05 of the hatch scale, or 0.05 itself for hundredths of a
         // millimetre; held in single precision like the scale.
-        const float s = exporter.Use01MM ? 0.05f : 0.05f * exporter.HatchScale;
+        const float s = out.Settings().Use01MM ? 0.05f : 0.05f * out.Settings().HatchScale;
         const std::span<const TPatternLine> lines = PatternLines(HatchStyle);
-        AddFixedGroup(exporter, " 52", "0");
-        AddFixedGroup(exporter, " 41", "1");
-        AddFixedGroup(exporter, " 77", "0");
-        exporter.AddInt(78, static_cast<std::int32_t>(lines.size()));
+        AddFixedGroup(out, " 52", "0");
+        AddFixedGroup(out, " 41", "1");
+        AddFixedGroup(out, " 77", "0");
+        out.AddInt(78, static_cast<std::int32_t>(lines.size()));
         for (const TPatternLine& line : lines) {
-            AddReal(exporter, 53, line.angle);
-            AddFixedGroup(exporter, " 43", "0");
-            AddFixedGroup(exporter, " 44", "0");
-            AddReal(exporter, 45, line.offsetX * s);
-            AddReal(exporter, 46, line.offsetY * s);
-            AddFixedGroup(exporter, " 79", "0");
+            AddReal(out, 53, line.angle);
+            AddFixedGroup(out, " 43", "0");
+            AddFixedGroup(out, " 44", "0");
+            AddReal(out, 45, line.offsetX * s);
+            AddReal(out, 46, line.offsetY * s);
+            AddFixedGroup(out, " 79", "0");
         }
     }
-    AddFixedGroup(exporter, " 98", "1");
-    AddOrigin(exporter, 10); // seed point
+    AddFixedGroup(out, " 98", "1");
+    AddOrigin(out, 10); // seed point
 }
 
 } // namespace mv

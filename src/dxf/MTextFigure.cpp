@@ -1,7 +1,7 @@
-#include "dxf/DXFExport.h"
 #include "dxf/EntityGroups.h"
 #include "dxf/Figures.h"
-#include "dxf/Rounding.h"
+#include "dxf/GroupWriter.h"
+#include "figure/Rounding.h"
 
 #include <algorithm>
 #include <cmath>
@@ -47,18 +47,18 @@ std::size_t TmvExpDXFMText::PlainPartStart(std::string_view contents) {
     return start;
 }
 
-void TmvExpDXFMText::Export(TmvDXFExport& exporter) const {
-    exporter.AddEntityHeader("MTEXT", "AcDbMText");
-    exporter.AddColor(Data);
-    exporter.AddPoint(10, Data.Point1);
-    AddReal(exporter, 40, exporter.ScaleValue(Data.Height));
-    if (Data.Rotation != 0) AddReal(exporter, 50, Data.Rotation);
-    if (Data.Align != 0) exporter.AddInt(71, Data.Align + 1);
-    exporter.AddCodeLine(1);
+void TmvExpDXFMText::Export(TGroupWriter& out) const {
+    out.AddEntityHeader("MTEXT", "AcDbMText");
+    out.AddColor(Data);
+    out.AddPoint(10, Data.Point1);
+    AddReal(out, 40, out.ScaleValue(Data.Height));
+    if (Data.Rotation != 0) AddReal(out, 50, Data.Rotation);
+    if (Data.Align != 0) out.AddInt(71, Data.Align + 1);
+    out.AddCodeLine(1);
     if (HasControlCharacters(Data.Text))
-        exporter.AddRawLine(ContentsForFile(Data.Text));
+        out.AddRawLine(ContentsForFile(Data.Text));
     else
-        exporter.AddRawLine(Data.Text);
+        out.AddRawLine(Data.Text);
 }
 
 bool TmvExpDXFMText::IntersectsRect(const TRect& rect) const {

@@ -4,8 +4,17 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 
 namespace mv {
+
+// Portability guard. The format works on the extended value: exact powers of
+// ten up to 10^27, whole parts split off through double and repaired by an
+// exact extended subtraction, and the tie test after one rounding all assume
+// the 64-bit significand of the x87 extended long double. Another width would
+// write other digits, so the build stops instead.
+static_assert(std::numeric_limits<long double>::digits == 64,
+              "the real-number format needs the 80-bit extended long double (64-bit significand) of x86");
 
 namespace {
 

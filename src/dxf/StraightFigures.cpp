@@ -1,5 +1,5 @@
-#include "dxf/DXFExport.h"
 #include "dxf/Figures.h"
+#include "dxf/GroupWriter.h"
 
 #include <algorithm>
 
@@ -31,19 +31,19 @@ void TmvExpDXFPolyline::SplitIntoLines(TFigureList& list) const {
     if (n == 0) return;
     for (std::size_t i = 0; i + 1 < n; ++i)
         AppendLine(list, Vertices[i], Vertices[i + 1]);
-    if (Data.Flags == 1) AppendLine(list, Vertices[n - 1], Vertices[0]);
+    if (Data.Flags == FigureFlags::Closed) AppendLine(list, Vertices[n - 1], Vertices[0]);
 }
 
 bool TmvExpDXFPolyline::IntersectsRect(const TRect& rect) const {
     return RectsIntersect(NormalizedRect(Data.Point1.x, Data.Point1.y, Data.Point2.x, Data.Point2.y), rect);
 }
 
-void TmvExpDXFPolyline::Export(TmvDXFExport& exporter) const {
+void TmvExpDXFPolyline::Export(TGroupWriter& out) const {
     // A polyline made without a point list has nothing to draw.
     if (!hasVertices_) return;
-    exporter.AddPolylineHeader(Data, static_cast<std::int32_t>(Vertices.size()));
+    out.AddPolylineHeader(Data, static_cast<std::int32_t>(Vertices.size()));
     for (const TdxfPoint& p : Vertices)
-        exporter.AddPoint(10, p);
+        out.AddPoint(10, p);
 }
 
 // ---------------------------------------------------------------- rectangle
@@ -61,30 +61,30 @@ bool TmvExpDXFRectangle::IntersectsRect(const TRect& rect) const {
     return RectsIntersect(NormalizedRect(Data.Point1.x, Data.Point1.y, Data.Point2.x, Data.Point2.y), rect);
 }
 
-void TmvExpDXFRectangle::Export(TmvDXFExport& exporter) const {
+void TmvExpDXFRectangle::Export(TGroupWriter& out) const {
     const float x1 = Data.Point1.x, y1 = Data.Point1.y, x2 = Data.Point2.x, y2 = Data.Point2.y;
-    exporter.AddPolylineHeader(Data, 5);
-    exporter.AddPoint(10, x1, y1);
-    exporter.AddPoint(10, x2, y1);
-    exporter.AddPoint(10, x2, y2);
-    exporter.AddPoint(10, x1, y2);
-    exporter.AddPoint(10, x1, y1);
+    out.AddPolylineHeader(Data, 5);
+    out.AddPoint(10, x1, y1);
+    out.AddPoint(10, x2, y1);
+    out.AddPoint(10, x2, y2);
+    out.AddPoint(10, x1, y2);
+    out.AddPoint(10, x1, y1);
 }
 
 // ---------------------------------------------------------------- line and point
 
-void TmvExpDXFLine::Export(TmvDXFExport& exporter) const {
-    exporter.AddEntityHeader("LINE", "AcDbLine");
-    exporter.AddColor(Data);
-    exporter.AddLineTypeAndWeight(Data);
-    exporter.AddPoint(10, Data.Point1);
-    exporter.AddPoint(11, Data.Point2);
+void TmvExpDXFLine::Export(TGroupWriter& out) const {
+    out.AddEntityHeader("LINE", "AcDbLine");
+    out.AddColor(Data);
+    out.AddLineTypeAndWeight(Data);
+    out.AddPoint(10, Data.Point1);
+    out.AddPoint(11, Data.Point2);
 }
 
-void TmvExpDXFPixel::Export(TmvDXFExport& exporter) const {
-    exporter.AddEntityHeader("POINT", "AcDbPoint");
-    exporter.AddColor(Data);
-    exporter.AddPoint(10, Data.Point1);
+void TmvExpDXFPixel::Export(TGroupWriter& out) const {
+    out.AddEntityHeader("POINT", "AcDbPoint");
+    out.AddColor(Data);
+    out.AddPoint(10, Data.Point1);
 }
 
 } // namespace mv

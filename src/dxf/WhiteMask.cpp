@@ -1,7 +1,7 @@
 #include "dxf/WhiteMask.h"
 
-#include "dxf/Rounding.h"
 #include "dxf/WhiteMaskIndex.h"
+#include "figure/Rounding.h"
 
 #include <utility>
 
@@ -12,7 +12,7 @@ namespace mv {
 bool IsWhiteMask(const TmvExpDXFFigure& f) {
     if (f.Kind() != TFigureKind::Hatch) return false;
     const auto& hatch = static_cast<const TmvExpDXFHatch&>(f);
-    return hatch.HatchStyle == 0 && hatch.Data.Color == 255 && hatch.LoopCount == 1 &&
+    return hatch.HatchStyle == BrushHatch::Solid && hatch.Data.Color == 255 && hatch.LoopCount == 1 &&
            hatch.LoopPointCount(0) == 4;
 }
 

@@ -61,11 +61,11 @@ TBox ConservativeBox(const TmvExpDXFFigure& f) {
         return AroundCentre(d.Point1, r);
     }
     case TFigureKind::Arc: {
-        const std::uint8_t arcKind = static_cast<const TmvExpDXFArc&>(f).ArcKind;
-        if (arcKind == 0) return AroundCentre(d.Point1, Abs(d.Radius));
+        const ArcShape arcKind = static_cast<const TmvExpDXFArc&>(f).ArcKind;
+        if (arcKind == ArcShape::Circular) return AroundCentre(d.Point1, Abs(d.Radius));
         // Elliptical: centre + u cos t + v sin t, with v the axis vector u
         // turned and scaled by the ratio.
-        if (arcKind == 1)
+        if (arcKind == ArcShape::Elliptical)
             return AroundCentre(d.Point1, (Abs(d.Point2.x) + Abs(d.Point2.y)) * (1 + Abs(d.Radius)));
         return EverywhereBox();
     }

@@ -80,7 +80,8 @@ QPainterPath Outline(const TmvExpDXFFigure& figure) {
     switch (figure.Kind()) {
     case TFigureKind::Polyline: {
         const auto& f = static_cast<const TmvExpDXFPolyline&>(figure);
-        if (f.HasVertices() && AllFinite(f.Vertices)) AddPoints(path, f.Vertices, (d.Flags & 1) != 0);
+        if (f.HasVertices() && AllFinite(f.Vertices))
+            AddPoints(path, f.Vertices, HasFlag(d.Flags, FigureFlags::Closed));
         break;
     }
     case TFigureKind::PolyBezier: {
@@ -94,7 +95,7 @@ QPainterPath Outline(const TmvExpDXFFigure& figure) {
             for (std::size_t i = 1; i + 2 < n; i += 3)
                 path.cubicTo(ToQt(f.Vertices[i]), ToQt(f.Vertices[i + 1]), ToQt(f.Vertices[i + 2]));
         } else {
-            AddPoints(path, f.Vertices, (d.Flags & 1) != 0);
+            AddPoints(path, f.Vertices, HasFlag(d.Flags, FigureFlags::Closed));
         }
         break;
     }
@@ -128,27 +129,27 @@ QPainterPath Outline(const TmvExpDXFFigure& figure) {
     case TFigureKind::Arc: {
         const auto& f = static_cast<const TmvExpDXFArc&>(figure);
         if (!Finite(d.Point1) || !Finite(d.Point2) || !std::isfinite(d.Radius)) break;
-        if (f.ArcKind == 0) {
+        if (f.ArcKind == ArcShape::Circular) {
             // Counter-clockwise from start to end in degrees; equal angles
             // make the whole circle.
             double t0 = d.StartAngle * kPi / 180, t1 = d.EndAngle * kPi / 180;
             if (t1 <= t0) t1 += 2 * kPi;
             AddCircle(path, d, t0, t1 - t0);
-        } else if (f.ArcKind == 1) {
+        } else if (f.ArcKind == ArcShape::Elliptical) {
             AddEllipse(path, d, d.StartAngle, static_cast<double>(f.EllipticalSweep()));
         }
         break;
     }
     case TFigureKind::Hatch: {
         const auto& f = static_cast<const TmvExpDXFHatch&>(figure);
-        if (f.BoundaryKind == 0) {
+        if (f.BoundaryKind == HatchKind::Polygon) {
             for (const TdxfPointList& loop : f.Loops) {
                 if (AllFinite(loop)) AddPoints(path, loop, true);
             }
         } else if (Finite(d.Point1) && Finite(d.Point2) && std::isfinite(d.Radius)) {
-            if (f.BoundaryKind == 1)
+            if (f.BoundaryKind == HatchKind::Circle)
                 AddCircle(path, d, 0, 2 * kPi);
-            else if (f.BoundaryKind == 2)
+            else if (f.BoundaryKind == HatchKind::Ellipse)
                 AddEllipse(path, d, 0, 2 * kPi);
             path.closeSubpath();
         }
@@ -169,19 +170,19 @@ Qt::PenStyle PenStyleOf(const std::string& lineType) {
     return Qt::SolidLine;
 }
 
-Qt::BrushStyle BrushStyleOf(std::uint8_t hatchStyle) {
+Qt::BrushStyle BrushStyleOf(BrushHatch hatchStyle) {
     switch (hatchStyle) {
-    case 2:
+    case BrushHatch::Horizontal:
         return Qt::HorPattern;
-    case 3:
+    case BrushHatch::Vertical:
         return Qt::VerPattern;
-    case 4:
+    case BrushHatch::ForwardDiagonal:
         return Qt::FDiagPattern;
-    case 5:
+    case BrushHatch::BackwardDiagonal:
         return Qt::BDiagPattern;
-    case 6:
+    case BrushHatch::Cross:
         return Qt::CrossPattern;
-    case 7:
+    case BrushHatch::DiagonalCross:
         return Qt::DiagCrossPattern;
     default:
         return Qt::SolidPattern;

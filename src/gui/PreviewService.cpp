@@ -1,8 +1,10 @@
 #include "gui/PreviewService.h"
 
-#include "dxf/DXFExport.h"
+#include "dxf/FigureCollector.h"
 #include "dxf/WhiteMask.h"
 #include "gui/FigurePainter.h"
+#include "metafile/EnhMetafile.h"
+#include "metafile/Metafile.h"
 
 #include <QPainter>
 #include <QtConcurrent/QtConcurrentRun>
@@ -19,16 +21,17 @@ struct TPreviewDrawing {
 
 namespace {
 
-// The figures the exporter makes of the file with these switches; the
-// exporter itself is freed before the drawing is kept.
+// The figures the converter makes of the file with these switches: the
+// interpreter plays it into a figure collector, no DXF is written.
 std::shared_ptr<const TPreviewDrawing> LoadDrawing(const std::string& path, TPreviewOptions options) {
     auto drawing = std::make_shared<TPreviewDrawing>();
     try {
-        TmvDXFExport exporter;
-        exporter.SetAlternativeBlack(options.AlternativeBlack);
-        exporter.LoadFromFile(path);
-        if (options.ParseWhite) ApplyWhiteMasks(exporter.Figures);
-        drawing->Figures = std::move(exporter.Figures);
+        TFigureCollector figures;
+        TInterpretSettings settings;
+        settings.AlternativeBlack = options.AlternativeBlack;
+        TmvMetafile(figures, settings).Play(TEnhMetafile::LoadFromFile(path));
+        if (options.ParseWhite) ApplyWhiteMasks(figures.Figures());
+        drawing->Figures = std::move(figures.Figures());
     } catch (const std::exception& e) {
         drawing->Figures.clear();
         drawing->Error = QString::fromStdString(e.what());

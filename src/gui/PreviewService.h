@@ -1,6 +1,6 @@
 #pragma once
 // Thumbnails of metafiles as the converter sees them: the file is loaded and
-// interpreted by the exporter on a worker thread, its figures are kept in a
+// interpreted into figures on a worker thread, its figures are kept in a
 // small cache by path and modification time, and pictures of them are drawn
 // off the user-interface thread too.
 

@@ -1,8 +1,8 @@
-// Drawing records: each becomes zero or more figures of the exporter, made
-// from the description in Data.
-#include "dxf/DXFExport.h"
-#include "dxf/Layers.h"
-#include "dxf/Rounding.h"
+// Drawing records: each becomes zero or more figures of the sink, made from
+// the description in Data.
+#include "figure/Colors.h"
+#include "figure/LineTypes.h"
+#include "figure/Rounding.h"
 #include "metafile/Metafile.h"
 #include "platform/CodePage.h"
 #include "platform/Errors.h"
@@ -17,14 +17,6 @@ namespace {
 
 constexpr long double Pi = std::numbers::pi_v<long double>;
 
-// Little-endian fields of a range that has been checked against the record.
-std::int32_t Le32(const std::uint8_t* p) {
-    return static_cast<std::int32_t>(p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24);
-}
-std::int16_t Le16(const std::uint8_t* p) {
-    return static_cast<std::int16_t>(p[0] | p[1] << 8);
-}
-
 std::int32_t CheckedInt32(std::int64_t v) {
     if (v < INT32_MIN || v > INT32_MAX) throw ERangeError();
     return static_cast<std::int32_t>(v);
@@ -34,103 +26,85 @@ std::int32_t CheckedInt32(std::int64_t v) {
 
 // ---------------------------------------------------------------- fill and outline
 
-void TmvMetafile::Fill(std::uint8_t kind) {
+void TmvMetafile::Fill(HatchKind kind) {
     if (!Brush) return;
     Data.Color = Brush->Color;
     Data.HatchStyle = Brush->HatchStyle;
     Data.Kind = kind;
-    Exporter.AddHatch(Data);
+    Sink.AddHatch(Data);
 }
 
 bool TmvMetafile::OutlineNeeded() {
     if (!Pen) return false;
     // A solid fill in the pen's colour already shows the outline.
-    if (Brush && Brush->HatchStyle == 0 && Brush->Color == Pen->Color) return false;
+    if (Brush && Brush->HatchStyle == BrushHatch::Solid && Brush->Color == Pen->Color) return false;
     Data.Color = Pen->Color;
     return true;
 }
 
 // ---------------------------------------------------------------- point lists
 
-void TmvMetafile::PolyRecord(std::span<const std::uint8_t> bytes, bool points16, bool closed,
-                             bool movesPosition, bool bezier) {
-    const TRecordReader r(bytes);
+void TmvMetafile::PolyRecord(const TRecordReader& r, TPointSize size, TPolyShape shape) {
+    const bool closed = shape == TPolyShape::Polygon;
+    const bool movesPosition = shape == TPolyShape::PolylineTo || shape == TPolyShape::PolyBezierTo;
+    const bool bezier = shape == TPolyShape::PolyBezier || shape == TPolyShape::PolyBezierTo;
     ApplyPen();
-    // Bounds (8..23), point count, then the points.
-    const std::uint32_t count = r.U32(24);
-    constexpr std::size_t at = 28;
-    r.Require(at, count, points16 ? 4 : 8);
+    const TEmrPoly rec = DecodePoly(r, size);
+    const std::uint32_t count = rec.Count;
     TdxfPointList list;
     list.reserve(count);
     TIntPoint last;
-    const std::uint8_t* p = bytes.data() + at;
     for (std::uint32_t i = 0; i < count; ++i) {
-        if (points16) {
-            last = TransformPoint(Le16(p), Le16(p + 2));
-            p += 4;
-        } else {
-            last = TransformPoint(Le32(p), Le32(p + 4));
-            p += 8;
-        }
+        last = Transform(rec.aPoints[i]);
         list.push_back(OutputPoint(last));
     }
     Data.Points.push_back(std::move(list));
     Data.Count = 1;
-    Data.Flags = closed ? 1 : 0;
+    Data.Flags = closed ? FigureFlags::Closed : FigureFlags::None;
     if (movesPosition && count > 0) Position = last;
     if (closed) {
-        Fill(0);
+        Fill(HatchKind::Polygon);
         if (!OutlineNeeded()) return;
     } else if (!Pen) {
         return;
     }
     if (bezier)
-        Exporter.AddPolyBezier(Data, 0);
+        Sink.AddPolyBezier(Data, 0);
     else
-        Exporter.AddPolyline(Data, 0);
+        Sink.AddPolyline(Data, 0);
 }
 
-void TmvMetafile::PolyPolyRecord(std::span<const std::uint8_t> bytes, bool closed) {
-    const TRecordReader r(bytes);
+void TmvMetafile::PolyPolyRecord(const TRecordReader& r, TPointSize size, TPolyShape shape) {
+    const bool closed = shape == TPolyShape::Polygon;
     ApplyPen();
-    // Bounds (8..23), nPolys, total point count, the counts, then 16-bit points.
-    const std::uint32_t nPolys = r.U32(24);
-    const std::uint32_t total = r.U32(28);
-    r.Require(32, nPolys, 4);
-    const std::uint8_t* counts = bytes.data() + 32;
-    std::uint64_t sum = 0;
-    for (std::uint32_t k = 0; k < nPolys; ++k)
-        sum += static_cast<std::uint32_t>(Le32(counts + 4 * std::size_t{k}));
-    const std::size_t pointsAt = 32 + 4 * std::size_t{nPolys};
-    if (sum > total) throw EInvalidMetafile();
-    r.Require(pointsAt, sum, 4);
-
+    const TEmrPolyPoly rec = DecodePolyPoly(r, size);
+    const std::uint32_t nPolys = rec.NumberOfPolylines;
     Data.Count = static_cast<std::uint16_t>(nPolys);
-    Data.Flags = closed ? 1 : 0;
+    Data.Flags = closed ? FigureFlags::Closed : FigureFlags::None;
     Data.Points.resize(nPolys);
-    const std::uint8_t* p = bytes.data() + pointsAt;
+    std::size_t next = 0; // the lists take the points one after the other
     for (std::uint32_t k = 0; k < nPolys; ++k) {
-        const auto n = static_cast<std::uint32_t>(Le32(counts + 4 * std::size_t{k}));
+        const std::uint32_t n = rec.PolylinePointCount[k];
         TdxfPointList& list = Data.Points[k];
         list.reserve(n);
-        for (std::uint32_t i = 0; i < n; ++i, p += 4)
-            list.push_back(OutputPoint(TransformPoint(Le16(p), Le16(p + 2))));
+        for (std::uint32_t i = 0; i < n; ++i)
+            list.push_back(OutputPoint(Transform(rec.aPoints[next++])));
     }
     if (closed) {
-        Fill(0);
+        Fill(HatchKind::Polygon);
         if (!OutlineNeeded()) return;
     } else if (!Pen) {
         return;
     }
     for (std::uint32_t k = 0; k < nPolys; ++k)
-        Exporter.AddPolyline(Data, static_cast<int>(k));
+        Sink.AddPolyline(Data, static_cast<int>(k));
 }
 
 // ---------------------------------------------------------------- lines, pixels, boxes
 
 void TmvMetafile::LineTo(const TRecordReader& r) {
-    const TIntPoint to = ReadPoint(r, 8);
-    if (!Pen || Pen->Style == 5) {
+    const TIntPoint to = Transform(DecodeLineTo(r).Point);
+    if (!Pen || Pen->Style == PenStyle::Null) {
         Position = to;
         return;
     }
@@ -138,54 +112,57 @@ void TmvMetafile::LineTo(const TRecordReader& r) {
     Data.Point1 = OutputPoint(Position);
     Data.Point2 = OutputPoint(to);
     Position = to;
-    Exporter.AddLine(Data);
+    Sink.AddLine(Data);
 }
 
 void TmvMetafile::SetPixel(const TRecordReader& r) {
-    Data.Color = ColorToIndex(r.U32(16), AlternativeBlack());
-    Data.Point1 = MapPoint(r.I32(8), r.I32(12));
-    Exporter.AddPixel(Data);
+    const TEmrSetPixelV rec = DecodeSetPixelV(r);
+    Data.Color = ColorToIndex(rec.Color, AlternativeBlack());
+    Data.Point1 = MapPoint(rec.Pixel.x, rec.Pixel.y);
+    Sink.AddPixel(Data);
 }
 
 void TmvMetafile::Rectangle(const TRecordReader& r) {
     ApplyPen();
-    const TdxfPoint p1 = MapPoint(r.I32(8), r.I32(12));
-    const TdxfPoint p2 = MapPoint(r.I32(16), r.I32(20));
+    const TRectL box = DecodeBox(r).Box;
+    const TdxfPoint p1 = MapPoint(box.Left, box.Top);
+    const TdxfPoint p2 = MapPoint(box.Right, box.Bottom);
     Data.Point1 = p1;
     Data.Point2 = p2;
     if (Brush) {
         Data.Count = 1;
         Data.Points.push_back({{p1.x, p1.y, 0}, {p2.x, p1.y, 0}, {p2.x, p2.y, 0}, {p1.x, p2.y, 0}});
-        Fill(0);
+        Fill(HatchKind::Polygon);
     }
-    if (OutlineNeeded()) Exporter.AddRectangle(Data);
+    if (OutlineNeeded()) Sink.AddRectangle(Data);
 }
 
 void TmvMetafile::RoundRect(const TRecordReader& r) {
-    const TIntPoint lt = ReadPoint(r, 8);
-    const TIntPoint rb = ReadPoint(r, 16);
+    const TEmrRoundRect rec = DecodeRoundRect(r);
+    const TIntPoint lt = Transform(TPointL{rec.Box.Left, rec.Box.Top});
+    const TIntPoint rb = Transform(TPointL{rec.Box.Right, rec.Box.Bottom});
     // Halves of unsigned values: a turned-over box takes half the corner size.
     auto half = [](std::int64_t v) { return std::int64_t{static_cast<std::uint32_t>(v) / 2}; };
     const std::int64_t L = lt.x, T = lt.y, R = rb.x, B = rb.y;
-    const std::int64_t dx = std::min(half(R - L), half(r.I32(24)));
-    const std::int64_t dy = std::min(half(B - T), half(r.I32(28)));
+    const std::int64_t dx = std::min(half(R - L), half(rec.Corner.cx));
+    const std::int64_t dy = std::min(half(B - T), half(rec.Corner.cy));
     auto map = [this](std::int64_t x, std::int64_t y) {
         return TdxfPoint{static_cast<float>(x - WindowOrg.x), static_cast<float>(WindowOrg.y - y), 0};
     };
     Data.Points.push_back({map(L + dx, T), map(R - dx, T), map(R, T + dy), map(R, B - dy), map(R - dx, B),
                            map(L + dx, B), map(L, B - dy), map(L, T + dy)});
     ApplyPen();
-    Data.Flags = 1;
+    Data.Flags = FigureFlags::Closed;
     Data.Count = 1;
-    Exporter.AddPolyline(Data, 0);
+    Sink.AddPolyline(Data, 0);
 }
 
 // ---------------------------------------------------------------- circles, ellipses, arcs
 
-TmvMetafile::TShape TmvMetafile::SetUpShape(const TRecordReader& r) {
+TmvMetafile::TShape TmvMetafile::SetUpShape(const TRectL& box) {
     using L = long double;
-    const TIntPoint lt = ReadPoint(r, 8);
-    const TIntPoint rb = ReadPoint(r, 16);
+    const TIntPoint lt = Transform(TPointL{box.Left, box.Top});
+    const TIntPoint rb = Transform(TPointL{box.Right, box.Bottom});
     // A box turned over (by a mirroring transform, or given that way) is put
     // in order first: taken as it stands, it gives negative radii and axis
     // ratios, which are no valid CIRCLE or ELLIPSE, and turns circles into
@@ -222,76 +199,76 @@ void TmvMetafile::ToEllipseForm(const TShape& shape) {
 
 void TmvMetafile::Ellipse(const TRecordReader& r) {
     ApplyPen();
-    const TShape shape = SetUpShape(r);
+    const TShape shape = SetUpShape(DecodeBox(r).Box);
     if (shape.IsCircle) {
-        Exporter.AddCircle(Data);
+        Sink.AddCircle(Data);
     } else {
         ToEllipseForm(shape);
-        Exporter.AddEllipse(Data);
+        Sink.AddEllipse(Data);
     }
-    Fill(shape.IsCircle ? 1 : 2);
+    Fill(shape.IsCircle ? HatchKind::Circle : HatchKind::Ellipse);
 }
 
 void TmvMetafile::ArcRecord(const TRecordReader& r) {
     using L = long double;
     ApplyPen();
-    const TShape shape = SetUpShape(r);
+    const TEmrArc rec = DecodeArc(r);
+    const TShape shape = SetUpShape(rec.Box);
     const L rx = Data.Point2.x, ry = Data.Point2.y;
     const L cx = Data.Point1.x, cy = Data.Point1.y;
-    auto angle = [&](std::size_t at) -> L {
-        const TdxfPoint q = MapPoint(r.I32(at), r.I32(at + 4));
+    // The angle of a radial point as the arc's kind measures it.
+    auto angle = [&](TPointL radial) -> L {
+        const TdxfPoint q = MapPoint(radial.x, radial.y);
         const L dx = L(q.x) - cx, dy = L(q.y) - cy;
         if (shape.IsCircle) return std::atan2(dy * ry, dx * rx) * 180 / Pi;
         // Elliptical parameter, measured from the major axis.
         if (rx < ry) return std::atan2(dy * rx, dx * ry) - Pi / 2;
         return Pi / 2 - std::atan2(dx * ry, dy * rx);
     };
-    Data.StartAngle = static_cast<float>(angle(24));
-    Data.EndAngle = static_cast<float>(angle(32));
+    Data.StartAngle = static_cast<float>(angle(rec.Start));
+    Data.EndAngle = static_cast<float>(angle(rec.End));
     if (shape.IsCircle) {
-        Data.Kind = 0;
+        Data.Kind = ArcShape::Circular;
     } else {
         ToEllipseForm(shape);
-        Data.Kind = 1;
+        Data.Kind = ArcShape::Elliptical;
     }
-    Exporter.AddArc(Data);
+    Sink.AddArc(Data);
 }
 
 void TmvMetafile::AngleArc(const TRecordReader& r) {
     ApplyPen();
-    Data.Point1 = MapPoint(r.I32(8), r.I32(12));
-    Data.Radius = static_cast<float>(r.U32(16));
-    const float start = r.F32(20);
-    Data.StartAngle = start;
-    Data.EndAngle = static_cast<float>(static_cast<long double>(start) + r.F32(24));
-    Data.Kind = 0;
-    Exporter.AddArc(Data);
+    const TEmrAngleArc rec = DecodeAngleArc(r);
+    Data.Point1 = MapPoint(rec.Center.x, rec.Center.y);
+    Data.Radius = static_cast<float>(rec.Radius);
+    Data.StartAngle = rec.StartAngle;
+    Data.EndAngle = static_cast<float>(static_cast<long double>(rec.StartAngle) + rec.SweepAngle);
+    Data.Kind = ArcShape::Circular;
+    Sink.AddArc(Data);
 }
 
 // ---------------------------------------------------------------- text
 
-std::string TmvMetafile::ReadText(const TRecordReader& r, std::int32_t nChars,
-                                  std::uint32_t offString) const {
-    const auto n = static_cast<std::uint32_t>(nChars);
-    r.Require(offString, n, 2);
+std::string TmvMetafile::ReadText(const TU16Array& units) const {
+    const auto n = static_cast<std::uint32_t>(units.Count());
     std::string text;
     if (Font && Font->Name == "Symbol") {
         // Symbol characters sit in the private range F000..F0FF; their low byte is the character.
         for (std::uint32_t i = 0; i < n; ++i) {
-            const std::uint16_t unit = r.U16(offString + 2 * std::size_t{i});
+            const std::uint16_t unit = units[i];
             if ((unit & 0xFF) == 0 || (unit >> 8) == 0) break;
             if ((unit >> 8) == 0xF0) text.push_back(static_cast<char>(unit & 0xFF));
         }
         return text;
     }
-    std::u16string units;
-    units.reserve(n);
+    std::u16string wide;
+    wide.reserve(n);
     for (std::uint32_t i = 0; i < n; ++i) {
-        const auto unit = static_cast<char16_t>(r.U16(offString + 2 * std::size_t{i}));
+        const auto unit = static_cast<char16_t>(units[i]);
         if (unit == 0) break;
-        units.push_back(unit);
+        wide.push_back(unit);
     }
-    text = Utf16ToAnsi(units);
+    text = Utf16ToAnsi(wide);
     if (text.size() > n) text.resize(n);
     return text;
 }
@@ -312,16 +289,16 @@ void TmvMetafile::AdvanceAfterText(const std::string& text) {
 
 void TmvMetafile::ExtTextOut(const TRecordReader& r) {
     constexpr std::uint32_t TA_UPDATECP = 1;
-    // EMRTEXT at 36: ptlReference, nChars, offString, options, rectangle, offDx.
+    const TEmrExtTextOutW rec = DecodeExtTextOutW(r);
     const bool updateCP = (TextAlign & TA_UPDATECP) != 0;
-    const TIntPoint at = updateCP ? Position : ReadPoint(r, 36);
+    const TIntPoint at = updateCP ? Position : Transform(rec.Reference);
     Data.Color = TextColor;
     Data.Height = 11;
     if (Font) {
         Data.Height =
             static_cast<float>(std::fabs(static_cast<long double>(Font->Height) * XForm.eM22) / 1.6L);
         Data.Rotation = static_cast<float>(Font->Escapement / 10.0L);
-        Data.Flags = Font->Italic ? 1 : 0;
+        Data.Flags = Font->Italic ? FigureFlags::Italic : FigureFlags::None;
     }
     std::uint8_t align = (TextAlign & (8 | 16)) ? 6 : 0;
     if (TextAlign & 4)
@@ -330,10 +307,10 @@ void TmvMetafile::ExtTextOut(const TRecordReader& r) {
         align += 2;
     Data.Align = align;
 
-    const std::int32_t nChars = r.I32(44);
+    const std::int32_t nChars = rec.Chars;
     if (nChars < 0) throw ERangeError();
     if (nChars == 0) return;
-    std::string text = ReadText(r, nChars, r.U32(48));
+    std::string text = ReadText(DecodeTextString(r, static_cast<std::uint32_t>(nChars)));
     if (text.empty()) return;
 
     Data.TextWidth = static_cast<float>(Measure().TextWidth("", Font ? Font->Height : 11, text));
@@ -351,7 +328,7 @@ void TmvMetafile::ExtTextOut(const TRecordReader& r) {
     Data.Text = text;
     TextString = std::move(text);
     Data.Point1 = OutputPoint(at);
-    Exporter.AddMText(Data);
+    Sink.AddMText(Data);
 }
 
 } // namespace mv

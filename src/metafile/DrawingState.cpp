@@ -1,8 +1,8 @@
 // The device-context model: objects, selections, the saved state, the world
 // transform and the mapping of logical points to figure points.
-#include "dxf/DXFExport.h"
-#include "dxf/Layers.h"
-#include "dxf/Rounding.h"
+#include "figure/Colors.h"
+#include "figure/LineTypes.h"
+#include "figure/Rounding.h"
 #include "metafile/Metafile.h"
 #include "platform/Errors.h"
 #include "platform/TextMeasure.h"
@@ -26,18 +26,14 @@ TXForm Multiply(const TXForm& a, const TXForm& b) {
     return m;
 }
 
-TXForm ReadXForm(const TRecordReader& r, std::size_t at) {
-    return TXForm{r.F32(at), r.F32(at + 4), r.F32(at + 8), r.F32(at + 12), r.F32(at + 16), r.F32(at + 20)};
-}
-
 } // namespace
 
 bool TmvMetafile::AlternativeBlack() const {
-    return Exporter.AlternativeBlack;
+    return Settings.AlternativeBlack;
 }
 
 ITextMeasure& TmvMetafile::Measure() const {
-    return Exporter.TextMeasure ? *Exporter.TextMeasure : DefaultTextMeasure();
+    return Settings.Measure();
 }
 
 // ---------------------------------------------------------------- mapping
@@ -47,10 +43,6 @@ TIntPoint TmvMetafile::TransformPoint(std::int32_t x, std::int32_t y) const {
     const L xs = x, ys = y;
     return TIntPoint{RoundToInt32(xs * XForm.eM11 + ys * XForm.eM21 + XForm.eDx),
                      RoundToInt32(xs * XForm.eM12 + ys * XForm.eM22 + XForm.eDy)};
-}
-
-TIntPoint TmvMetafile::ReadPoint(const TRecordReader& r, std::size_t offset) const {
-    return TransformPoint(r.I32(offset), r.I32(offset + 4));
 }
 
 TdxfPoint TmvMetafile::OutputPoint(TIntPoint p) const {
@@ -77,19 +69,21 @@ void TmvMetafile::ApplyPen() {
     if (!Pen) return;
     Data.Color = Pen->Color;
     Data.PenWidth = static_cast<float>(Pen->Width);
-    RegisterLineType(Pen->Style <= 6 ? Pen->Style : 1);
-    if (Pen->Style >= 1 && Pen->Style <= 4) Data.Text = LineTypeNames[Pen->Style].Name;
+    // User and alternate styles, and anything beyond, draw dashed.
+    RegisterLineType(Pen->Style <= PenStyle::InsideFrame ? Pen->Style : PenStyle::Dash);
+    if (Pen->Style >= PenStyle::Dash && Pen->Style <= PenStyle::DashDotDot)
+        Data.Text = LineTypeOf(Pen->Style).Name;
 }
 
-void TmvMetafile::RegisterLineType(std::uint8_t style) {
-    if (style <= 7) {
-        const auto bit = static_cast<std::uint8_t>(1u << style);
+void TmvMetafile::RegisterLineType(PenStyle style) {
+    if (style <= PenStyle::UserStyle) {
+        const auto bit = static_cast<std::uint8_t>(1u << static_cast<unsigned>(style));
         if (EmittedLineTypes & bit) return;
         EmittedLineTypes |= bit;
     }
-    if (style >= 1 && style <= 4) {
-        const TLineTypeDef& def = LineTypeNames[style];
-        Exporter.AddLineType(def.Name, def.Dashes, def.Last);
+    if (style >= PenStyle::Dash && style <= PenStyle::DashDotDot) {
+        const TLineTypeDef& def = LineTypeOf(style);
+        Sink.AddLineType(def.Name, def.Dashes, def.Last);
     }
 }
 
@@ -106,7 +100,8 @@ void TmvMetafile::ForgetObject(const TmvGDI* object) {
 }
 
 void TmvMetafile::CreateObject(const TRecordReader& r, std::uint32_t type) {
-    const std::uint32_t index = r.U32(8);
+    // The index is checked before the rest of the record is read.
+    const std::uint32_t index = DecodeObjectIndex(r);
     if (index > MaxObjectIndex) {
         // An index of 2^31 or more is negative as the list sees it.
         throw EListError(index >= 0x80000000u ? static_cast<long long>(static_cast<std::int32_t>(index))
@@ -115,16 +110,16 @@ void TmvMetafile::CreateObject(const TRecordReader& r, std::uint32_t type) {
     std::unique_ptr<TmvGDI> object;
     switch (type) {
     case emr::CREATEPEN:
-        object = std::make_unique<TmvPen>(r, AlternativeBlack());
+        object = std::make_unique<TmvPen>(DecodeCreatePen(r), AlternativeBlack());
         break;
     case emr::EXTCREATEPEN:
-        object = std::make_unique<TmvExtPen>(r, AlternativeBlack());
+        object = std::make_unique<TmvExtPen>(DecodeExtCreatePen(r), AlternativeBlack());
         break;
     case emr::CREATEBRUSHINDIRECT:
-        object = std::make_unique<TmvBrush>(r, AlternativeBlack());
+        object = std::make_unique<TmvBrush>(DecodeCreateBrushIndirect(r), AlternativeBlack());
         break;
     case emr::EXTCREATEFONTINDIRECTW:
-        object = std::make_unique<TmvFont>(r);
+        object = std::make_unique<TmvFont>(DecodeExtCreateFontIndirectW(r));
         break;
     default:
         return;
@@ -135,7 +130,7 @@ void TmvMetafile::CreateObject(const TRecordReader& r, std::uint32_t type) {
 }
 
 void TmvMetafile::SelectObject(const TRecordReader& r) {
-    const std::uint32_t index = r.U32(8);
+    const std::uint32_t index = DecodeObjectIndex(r);
     if (index & 0x80000000u) {
         // Stock objects. There is one stock brush and one stock pen, recoloured by each selection.
         const std::uint32_t stock = index & 0x7FFFFFFFu;
@@ -172,7 +167,7 @@ void TmvMetafile::SelectObject(const TRecordReader& r) {
 }
 
 void TmvMetafile::DeleteObject(const TRecordReader& r) {
-    const std::uint32_t index = r.U32(8);
+    const std::uint32_t index = DecodeObjectIndex(r);
     if (index >= Objects.size() || !Objects[index]) return;
     const TmvGDI* object = Objects[index].get();
     // What the saved state refers to stays, so that a restore finds it.
@@ -212,12 +207,13 @@ void TmvMetafile::RestoreDC() {
 // ---------------------------------------------------------------- transform and simple state
 
 void TmvMetafile::SetWorldTransform(const TRecordReader& r) {
-    XForm = ReadXForm(r, 8);
+    XForm = DecodeSetWorldTransform(r).Xform;
 }
 
 void TmvMetafile::ModifyWorldTransform(const TRecordReader& r) {
-    const TXForm m = ReadXForm(r, 8);
-    const std::uint32_t mode = r.U32(32);
+    const TEmrModifyWorldTransform rec = DecodeModifyWorldTransform(r);
+    const TXForm& m = rec.Xform;
+    const std::uint32_t mode = rec.ModifyWorldTransformMode;
     if (mode == 1) // MWT_IDENTITY
         XForm = IdentityXForm;
     else if (mode == 2) // MWT_LEFTMULTIPLY: the record's transform acts first
@@ -229,19 +225,19 @@ void TmvMetafile::ModifyWorldTransform(const TRecordReader& r) {
 }
 
 void TmvMetafile::SetWindowOrg(const TRecordReader& r) {
-    WindowOrg = ReadPoint(r, 8);
+    WindowOrg = Transform(DecodeSetWindowOrgEx(r).Origin);
 }
 
 void TmvMetafile::MoveTo(const TRecordReader& r) {
-    Position = ReadPoint(r, 8);
+    Position = Transform(DecodeMoveToEx(r).Offset);
 }
 
 void TmvMetafile::SetTextAlign(const TRecordReader& r) {
-    TextAlign = r.U32(8);
+    TextAlign = DecodeSetTextAlign(r).TextAlignmentMode;
 }
 
 void TmvMetafile::SetTextColor(const TRecordReader& r) {
-    TextColor = ColorToIndex(r.U32(8), AlternativeBlack());
+    TextColor = ColorToIndex(DecodeSetTextColor(r).Color, AlternativeBlack());
 }
 
 } // namespace mv

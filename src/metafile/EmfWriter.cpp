@@ -9,11 +9,10 @@
 
 namespace mv {
 
-TEmfWriter::TEmfWriter() {
-    // Room for the header record, written by Finish once the counts are known.
-    bytes_.resize(HeaderSize, 0);
-    records_ = 1;
-}
+// Room for the header record, written by Finish once the counts are known.
+// Made at construction: growing the empty vector instead makes g++ 12 warn
+// about a copy it cannot see to be empty.
+TEmfWriter::TEmfWriter() : bytes_(HeaderSize, 0), records_(1) {}
 
 TEmfWriter& TEmfWriter::Begin(std::uint32_t type) {
     if (open_) throw std::logic_error("TEmfWriter: record already open");
@@ -76,7 +75,7 @@ std::vector<std::uint8_t> TEmfWriter::Finish(const TEmfHeaderInfo& info) {
     Record(emr::EOF_, {0, 16, 20}); // no palette entries; offset and size as a reader expects
     if (bytes_.size() > std::numeric_limits<std::uint32_t>::max()) throw EInvalidMetafile();
 
-    auto rect = [this](std::size_t at, const TEmfRect& r) {
+    auto rect = [this](std::size_t at, const TRectL& r) {
         Put32(at, static_cast<std::uint32_t>(r.Left));
         Put32(at + 4, static_cast<std::uint32_t>(r.Top));
         Put32(at + 8, static_cast<std::uint32_t>(r.Right));

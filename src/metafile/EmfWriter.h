@@ -3,27 +3,21 @@
 // published EMF layout, each record padded to four bytes, the header's byte,
 // record and handle counts filled in when the stream is finished.
 
+#include "metafile/EnhMetafile.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
 namespace mv {
 
-struct TEmfRect {
-    std::int32_t Left = 0, Top = 0, Right = 0, Bottom = 0;
-};
-
-struct TEmfSize {
-    std::int32_t cx = 0, cy = 0;
-};
-
 // What the header says about the picture as a whole.
 struct TEmfHeaderInfo {
-    TEmfRect Bounds;            // reference-device pixels, inclusive
-    TEmfRect Frame;             // 0.01 mm, inclusive
-    std::uint16_t Handles = 1;  // object indices in use + 1 (index 0 is reserved)
-    TEmfSize Device{1024, 768}; // reference device in pixels
-    TEmfSize Millimeters{320, 240};
+    TRectL Bounds;             // reference-device pixels, inclusive
+    TRectL Frame;              // 0.01 mm, inclusive
+    std::uint16_t Handles = 1; // object indices in use + 1 (index 0 is reserved)
+    TSizeL Device{1024, 768};  // reference device in pixels
+    TSizeL Millimeters{320, 240};
 };
 
 class TEmfWriter {
@@ -41,7 +35,7 @@ public:
     TEmfWriter& U32(std::uint32_t v);
     TEmfWriter& I32(std::int32_t v) { return U32(static_cast<std::uint32_t>(v)); }
     TEmfWriter& F32(float v);
-    TEmfWriter& Rect(const TEmfRect& r) { return I32(r.Left).I32(r.Top).I32(r.Right).I32(r.Bottom); }
+    TEmfWriter& Rect(const TRectL& r) { return I32(r.Left).I32(r.Top).I32(r.Right).I32(r.Bottom); }
     // Pads the open record to a multiple of four bytes.
     TEmfWriter& Pad4();
     // Closes the open record: pads it and stores its size.

@@ -2,7 +2,11 @@
 // An enhanced metafile held as its bytes, checked once when it is made so
 // that the record walk can trust the record sizes.
 
+#include "metafile/LittleEndian.h"
+
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <span>
 #include <string>
 #include <vector>
@@ -107,6 +111,94 @@ private:
     std::vector<TEmrRecord> records_;
 };
 
+// A point of two 32-bit signed values, as records hold POINTL (and POINTS,
+// sign-extended).
+struct TPointL {
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    friend bool operator==(const TPointL&, const TPointL&) = default;
+};
+
+struct TRectL {
+    std::int32_t Left = 0, Top = 0, Right = 0, Bottom = 0;
+};
+
+struct TSizeL {
+    std::int32_t cx = 0, cy = 0;
+};
+
+// How a record stores its points: POINTS (two 16-bit values) or POINTL.
+enum class TPointSize : std::uint8_t { Points16 = 4, Points32 = 8 };
+
+// A run of elements inside a record, checked once against the record when
+// the reader makes it: Count() elements of Stride bytes each, read with
+// Read. Element i < Count() needs no further check.
+template <class T, std::size_t Stride, T (*Read)(std::span<const std::uint8_t>, std::size_t)>
+class TRecordArray {
+public:
+    TRecordArray() = default;
+    explicit TRecordArray(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+    std::size_t Count() const { return bytes_.size() / Stride; }
+    T operator[](std::size_t i) const { return Read(bytes_, i * Stride); }
+
+    class iterator {
+    public:
+        using value_type = T;
+        using difference_type = std::ptrdiff_t;
+        iterator() = default;
+        iterator(const TRecordArray* array, std::size_t i) : array_(array), i_(i) {}
+        T operator*() const { return (*array_)[i_]; }
+        iterator& operator++() {
+            ++i_;
+            return *this;
+        }
+        iterator operator++(int) {
+            iterator before = *this;
+            ++i_;
+            return before;
+        }
+        friend bool operator==(const iterator& a, const iterator& b) { return a.i_ == b.i_; }
+
+    private:
+        const TRecordArray* array_ = nullptr;
+        std::size_t i_ = 0;
+    };
+    iterator begin() const { return iterator(this, 0); }
+    iterator end() const { return iterator(this, Count()); }
+
+private:
+    std::span<const std::uint8_t> bytes_;
+};
+
+namespace detail {
+inline TPointL ReadPointS(std::span<const std::uint8_t> b, std::size_t at) {
+    return TPointL{static_cast<std::int16_t>(LE16(b, at)), static_cast<std::int16_t>(LE16(b, at + 2))};
+}
+inline TPointL ReadPointL(std::span<const std::uint8_t> b, std::size_t at) {
+    return TPointL{static_cast<std::int32_t>(LE32(b, at)), static_cast<std::int32_t>(LE32(b, at + 4))};
+}
+} // namespace detail
+
+using TU16Array = TRecordArray<std::uint16_t, 2, &LE16>;
+using TU32Array = TRecordArray<std::uint32_t, 4, &LE32>;
+using TPointSArray = TRecordArray<TPointL, 4, &detail::ReadPointS>;
+using TPointLArray = TRecordArray<TPointL, 8, &detail::ReadPointL>;
+
+// Points of either size behind one interface.
+class TPointArray {
+public:
+    TPointArray() = default;
+    TPointArray(TPointSArray points) : short_(points), size_(TPointSize::Points16) {}
+    TPointArray(TPointLArray points) : long_(points), size_(TPointSize::Points32) {}
+    std::size_t Count() const { return size_ == TPointSize::Points16 ? short_.Count() : long_.Count(); }
+    TPointL operator[](std::size_t i) const { return size_ == TPointSize::Points16 ? short_[i] : long_[i]; }
+
+private:
+    TPointSArray short_;
+    TPointLArray long_;
+    TPointSize size_ = TPointSize::Points32;
+};
+
 // Little-endian reading inside one record. Every read is checked against the
 // record's own size: a field beyond it makes the metafile invalid.
 class TRecordReader {
@@ -123,7 +215,26 @@ public:
     std::int32_t I32(std::size_t offset) const { return static_cast<std::int32_t>(U32(offset)); }
     float F32(std::size_t offset) const;
     // Raises EInvalidMetafile unless [offset, offset + count * elementSize) lies inside the record.
+    // Overflow-safe: the count is compared with the room left, never multiplied first.
     void Require(std::size_t offset, std::uint64_t count, std::size_t elementSize) const;
+
+    TPointL PointL(std::size_t offset) const { return TPointL{I32(offset), I32(offset + 4)}; }
+    // Checked views of count elements from offset (EInvalidMetafile when they
+    // do not all lie inside the record).
+    template <class TArray, std::size_t Stride> TArray Array(std::size_t offset, std::uint64_t count) const {
+        Require(offset, count, Stride);
+        return TArray(bytes_.subspan(offset, static_cast<std::size_t>(count) * Stride));
+    }
+    TU16Array U16Array(std::size_t offset, std::uint64_t count) const {
+        return Array<TU16Array, 2>(offset, count);
+    }
+    TU32Array U32Array(std::size_t offset, std::uint64_t count) const {
+        return Array<TU32Array, 4>(offset, count);
+    }
+    TPointArray Points(std::size_t offset, std::uint64_t count, TPointSize size) const {
+        if (size == TPointSize::Points16) return Array<TPointSArray, 4>(offset, count);
+        return Array<TPointLArray, 8>(offset, count);
+    }
 
 private:
     std::span<const std::uint8_t> bytes_;

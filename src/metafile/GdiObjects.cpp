@@ -1,50 +1,39 @@
 #include "metafile/GdiObjects.h"
 
-#include "dxf/Layers.h"
-#include "metafile/EnhMetafile.h"
+#include "figure/Colors.h"
 #include "platform/CodePage.h"
 
 namespace mv {
 
-// Offsets count from the start of the record (type and size are bytes 0..7,
-// the object index bytes 8..11).
+// Pens keep the low byte of their style.
 
-TmvPen::TmvPen(const TRecordReader& record, bool alternativeBlack) : TmvGDI(TKind::Pen) {
-    Style = static_cast<std::uint8_t>(record.U32(12) & 0xFF);
-    Width = record.I32(16);
-    Color = ColorToIndex(record.U32(24), alternativeBlack);
+TmvPen::TmvPen(const TLogPen& logPen, bool alternativeBlack) : TmvGDI(TKind::Pen) {
+    Style = static_cast<PenStyle>(logPen.PenStyle & 0xFF);
+    Width = logPen.Width.x;
+    Color = ColorToIndex(logPen.ColorRef, alternativeBlack);
 }
 
-TmvExtPen::TmvExtPen(const TRecordReader& record, bool alternativeBlack) {
-    // offBmi, cbBmi, offBits and cbBits (12..27) come before the EXTLOGPEN.
-    Style = static_cast<std::uint8_t>(record.U32(28) & 0xFF);
-    Width = static_cast<std::int32_t>(record.U32(32));
-    Color = ColorToIndex(record.U32(40), alternativeBlack);
+TmvExtPen::TmvExtPen(const TLogPenEx& elp, bool alternativeBlack) {
+    Style = static_cast<PenStyle>(elp.PenStyle & 0xFF);
+    Width = static_cast<std::int32_t>(elp.Width);
+    Color = ColorToIndex(elp.ColorRef, alternativeBlack);
 }
 
-TmvBrush::TmvBrush(const TRecordReader& record, bool alternativeBlack) : TmvGDI(TKind::Brush) {
+TmvBrush::TmvBrush(const TLogBrush& logBrush, bool alternativeBlack) : TmvGDI(TKind::Brush) {
     constexpr std::uint32_t BS_HATCHED = 2;
-    const std::uint32_t style = record.U32(12);
-    Color = ColorToIndex(record.U32(16), alternativeBlack);
-    const std::uint32_t hatch = record.U32(20);
-    HatchStyle = style == BS_HATCHED && hatch <= 5 ? static_cast<std::uint8_t>(hatch + 2) : 0;
+    Color = ColorToIndex(logBrush.Color, alternativeBlack);
+    HatchStyle = logBrush.BrushStyle == BS_HATCHED && logBrush.BrushHatch <= 5
+                     ? static_cast<BrushHatch>(logBrush.BrushHatch + 2)
+                     : BrushHatch::Solid;
 }
 
-TmvFont::TmvFont(const TRecordReader& record) : TmvGDI(TKind::Font) {
-    Height = record.I32(12);
-    Escapement = record.I32(20);
-    Bold = record.I32(28) >= 700;
-    Italic = record.U8(32) != 0;
-    Underline = record.U8(33) != 0;
-    // The face name: at most 32 units up to the first zero unit. A record cut
-    // short inside the name keeps what it holds.
-    std::u16string face;
-    for (std::size_t i = 0; i < 32 && record.Has(40 + 2 * i, 2); ++i) {
-        const char16_t unit = static_cast<char16_t>(record.U16(40 + 2 * i));
-        if (unit == 0) break;
-        face.push_back(unit);
-    }
-    Name = Utf16ToAnsi(face);
+TmvFont::TmvFont(const TLogFontW& logFont) : TmvGDI(TKind::Font) {
+    Height = logFont.Height;
+    Escapement = logFont.Escapement;
+    Bold = logFont.Weight >= 700;
+    Italic = logFont.Italic != 0;
+    Underline = logFont.Underline != 0;
+    Name = Utf16ToAnsi(logFont.FaceName);
 }
 
 } // namespace mv

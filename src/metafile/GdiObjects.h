@@ -2,12 +2,14 @@
 // The pen, brush and font objects that metafile records create. Colours are
 // kept as DXF colour numbers, converted when the object is made.
 
+#include "figure/ExportData.h"
+#include "figure/LineTypes.h"
+#include "metafile/EmfRecords.h"
+
 #include <cstdint>
 #include <string>
 
 namespace mv {
-
-class TRecordReader;
 
 class TmvGDI {
 public:
@@ -24,35 +26,35 @@ class TmvPen : public TmvGDI {
 public:
     // The stock pen: colour -1 until a stock selection sets it.
     TmvPen() : TmvGDI(TKind::Pen) {}
-    // EMR_CREATEPEN: LOGPEN after the object index.
-    TmvPen(const TRecordReader& record, bool alternativeBlack);
+    // EMR_CREATEPEN.
+    TmvPen(const TLogPen& logPen, bool alternativeBlack);
 
     std::int32_t Color = -1; // DXF colour number
     std::int32_t Width = 0;  // logical units
-    std::uint8_t Style = 0;  // low byte of the pen style
+    PenStyle Style = PenStyle::Solid;
 };
 
 class TmvExtPen : public TmvPen {
 public:
-    // EMR_EXTCREATEPEN: EXTLOGPEN after the index and the four bitmap fields.
-    TmvExtPen(const TRecordReader& record, bool alternativeBlack);
+    // EMR_EXTCREATEPEN.
+    TmvExtPen(const TLogPenEx& elp, bool alternativeBlack);
 };
 
 class TmvBrush : public TmvGDI {
 public:
     TmvBrush() : TmvGDI(TKind::Brush) {}
-    // EMR_CREATEBRUSHINDIRECT: LOGBRUSH after the object index.
-    TmvBrush(const TRecordReader& record, bool alternativeBlack);
+    // EMR_CREATEBRUSHINDIRECT.
+    TmvBrush(const TLogBrush& logBrush, bool alternativeBlack);
 
     std::int32_t Color = -1;
-    std::uint8_t HatchStyle = 0; // 0 solid, 2..7 hatched
+    BrushHatch HatchStyle = BrushHatch::Solid;
 };
 
 class TmvFont : public TmvGDI {
 public:
     TmvFont() : TmvGDI(TKind::Font) {}
-    // EMR_EXTCREATEFONTINDIRECTW: LOGFONTW after the object index.
-    explicit TmvFont(const TRecordReader& record);
+    // EMR_EXTCREATEFONTINDIRECTW.
+    explicit TmvFont(const TLogFontW& logFont);
 
     std::string Name; // face name in the single-byte code page
     std::int32_t Height = 0;

@@ -1,12 +1,12 @@
 #include "metafile/Metafile.h"
 
-#include "dxf/DXFExport.h"
 #include "platform/Errors.h"
 
 namespace mv {
 
-TmvMetafile::TmvMetafile(TmvDXFExport& exporter)
-    : Exporter(exporter), StockPen(std::make_unique<TmvPen>()), StockBrush(std::make_unique<TmvBrush>()) {}
+TmvMetafile::TmvMetafile(IFigureSink& sink, const TInterpretSettings& settings)
+    : Sink(sink), Settings(settings), StockPen(std::make_unique<TmvPen>()),
+      StockBrush(std::make_unique<TmvBrush>()) {}
 
 TmvMetafile::~TmvMetafile() = default;
 
@@ -20,19 +20,19 @@ void TmvMetafile::PlayRecord(const TEmrRecord& record) {
     const TRecordReader r(record.Bytes);
     switch (record.Type) {
     case emr::POLYBEZIER:
-        PolyRecord(record.Bytes, false, false, false, true);
+        PolyRecord(r, TPointSize::Points32, TPolyShape::PolyBezier);
         break;
     case emr::POLYGON:
-        PolyRecord(record.Bytes, false, true, false, false);
+        PolyRecord(r, TPointSize::Points32, TPolyShape::Polygon);
         break;
     case emr::POLYLINE:
-        PolyRecord(record.Bytes, false, false, false, false);
+        PolyRecord(r, TPointSize::Points32, TPolyShape::Polyline);
         break;
     case emr::POLYBEZIERTO:
-        PolyRecord(record.Bytes, false, false, true, true);
+        PolyRecord(r, TPointSize::Points32, TPolyShape::PolyBezierTo);
         break;
     case emr::POLYLINETO:
-        PolyRecord(record.Bytes, false, false, true, false);
+        PolyRecord(r, TPointSize::Points32, TPolyShape::PolylineTo);
         break;
     case emr::SETWINDOWORGEX:
         SetWindowOrg(r);
@@ -100,25 +100,25 @@ void TmvMetafile::PlayRecord(const TEmrRecord& record) {
         ExtTextOut(r);
         break;
     case emr::POLYBEZIER16:
-        PolyRecord(record.Bytes, true, false, false, true);
+        PolyRecord(r, TPointSize::Points16, TPolyShape::PolyBezier);
         break;
     case emr::POLYGON16:
-        PolyRecord(record.Bytes, true, true, false, false);
+        PolyRecord(r, TPointSize::Points16, TPolyShape::Polygon);
         break;
     case emr::POLYLINE16:
-        PolyRecord(record.Bytes, true, false, false, false);
+        PolyRecord(r, TPointSize::Points16, TPolyShape::Polyline);
         break;
     case emr::POLYBEZIERTO16:
-        PolyRecord(record.Bytes, true, false, true, true);
+        PolyRecord(r, TPointSize::Points16, TPolyShape::PolyBezierTo);
         break;
     case emr::POLYLINETO16:
-        PolyRecord(record.Bytes, true, false, true, false);
+        PolyRecord(r, TPointSize::Points16, TPolyShape::PolylineTo);
         break;
     case emr::POLYPOLYLINE16:
-        PolyPolyRecord(record.Bytes, false);
+        PolyPolyRecord(r, TPointSize::Points16, TPolyShape::Polyline);
         break;
     case emr::POLYPOLYGON16:
-        PolyPolyRecord(record.Bytes, true);
+        PolyPolyRecord(r, TPointSize::Points16, TPolyShape::Polygon);
         break;
     default:
         break; // every other record is passed over

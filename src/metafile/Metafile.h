@@ -1,11 +1,14 @@
 #pragma once
 // TmvMetafile: the metafile interpreter. It walks the records of one enhanced
-// metafile through a reduced model of a Windows device context and turns
-// every drawing record into figures of the exporter that owns it.
+// metafile through a reduced model of a Windows device context and hands
+// every drawing record to its figure sink as figure descriptions.
 
-#include "dxf/ExportData.h"
+#include "figure/ExportData.h"
+#include "figure/FigureSink.h"
+#include "metafile/EmfRecords.h"
 #include "metafile/EnhMetafile.h"
 #include "metafile/GdiObjects.h"
+#include "metafile/InterpretSettings.h"
 
 #include <array>
 #include <cstdint>
@@ -15,24 +18,20 @@
 
 namespace mv {
 
-class TmvDXFExport;
-class ITextMeasure;
-
-struct TXForm {
-    float eM11 = 0, eM12 = 0, eM21 = 0, eM22 = 0, eDx = 0, eDy = 0;
-    friend bool operator==(const TXForm&, const TXForm&) = default;
-};
-inline constexpr TXForm IdentityXForm{1, 0, 0, 1, 0, 0};
-
 struct TIntPoint {
     std::int32_t x = 0;
     std::int32_t y = 0;
     friend bool operator==(const TIntPoint&, const TIntPoint&) = default;
 };
 
+// What a point-list record draws: an open or closed outline or a chain of
+// Bezier segments; the ...To forms start at and move the current position.
+enum class TPolyShape : std::uint8_t { Polyline, Polygon, PolyBezier, PolylineTo, PolyBezierTo };
+
 class TmvMetafile {
 public:
-    explicit TmvMetafile(TmvDXFExport& exporter);
+    // The sink receives every figure and line type; it must outlive the interpreter.
+    explicit TmvMetafile(IFigureSink& sink, const TInterpretSettings& settings = {});
     ~TmvMetafile();
     TmvMetafile(const TmvMetafile&) = delete;
     TmvMetafile& operator=(const TmvMetafile&) = delete;
@@ -41,7 +40,7 @@ public:
     void Play(const TEnhMetafile& metafile);
     // Interprets one record.
     void PlayRecord(const TEmrRecord& record);
-    // Forgets which line types were handed to the exporter (start of a drawing).
+    // Forgets which line types were handed to the sink (start of a drawing).
     void ResetEmittedLineTypes() { EmittedLineTypes = 0; }
 
     // Mapping of points (the drawing state's coordinate rules).
@@ -53,7 +52,7 @@ public:
     // A logical point all the way to a figure point.
     TdxfPoint MapPoint(std::int32_t x, std::int32_t y) const;
     void ApplyPen();
-    void RegisterLineType(std::uint8_t style);
+    void RegisterLineType(PenStyle style);
 
     // The single saved copy of the state.
     struct TSavedState {
@@ -68,7 +67,8 @@ public:
 
     TSavedState SavedState;
     TXForm XForm = IdentityXForm;
-    TmvDXFExport& Exporter;
+    IFigureSink& Sink;
+    TInterpretSettings Settings;
     std::vector<std::unique_ptr<TmvGDI>> Objects;
     TmvPen* Pen = nullptr;
     std::unique_ptr<TmvPen> StockPen;
@@ -97,17 +97,19 @@ private:
 
     bool AlternativeBlack() const;
     ITextMeasure& Measure() const;
-    TIntPoint ReadPoint(const TRecordReader& r, std::size_t offset) const;
+    // Inline, so that callers pass the two coordinates in registers: an
+    // out-of-line call with the packed point ran three times slower.
+    TIntPoint Transform(TPointL p) const { return TransformPoint(p.x, p.y); }
     // A transformed point turned upward and moved by the window origin.
     TdxfPoint OutputPoint(TIntPoint p) const;
     // Drops every reference to an object that is about to be freed.
     void ForgetObject(const TmvGDI* object);
-    void Fill(std::uint8_t kind);
+    void Fill(HatchKind kind);
     // Whether a filled shape needs its outline; sets the pen colour if so.
     bool OutlineNeeded();
-    TShape SetUpShape(const TRecordReader& r);
+    TShape SetUpShape(const TRectL& box);
     void ToEllipseForm(const TShape& shape);
-    std::string ReadText(const TRecordReader& r, std::int32_t nChars, std::uint32_t offString) const;
+    std::string ReadText(const TU16Array& units) const;
     void AdvanceAfterText(const std::string& text);
 
     // State records.
@@ -124,10 +126,8 @@ private:
     void SetTextColor(const TRecordReader& r);
 
     // Drawing records.
-    // The point records read their points straight from the bytes once the counts are checked.
-    void PolyRecord(std::span<const std::uint8_t> bytes, bool points16, bool closed, bool movesPosition,
-                    bool bezier);
-    void PolyPolyRecord(std::span<const std::uint8_t> bytes, bool closed);
+    void PolyRecord(const TRecordReader& r, TPointSize size, TPolyShape shape);
+    void PolyPolyRecord(const TRecordReader& r, TPointSize size, TPolyShape shape);
     void LineTo(const TRecordReader& r);
     void SetPixel(const TRecordReader& r);
     void Rectangle(const TRecordReader& r);

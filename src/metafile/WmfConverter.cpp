@@ -78,20 +78,13 @@ std::int32_t Clamp32(std::int64_t v) {
                                                               std::numeric_limits<std::int32_t>::max()));
 }
 
-// The enhanced record keeps the box as the drawing call gave it, so that a
-// picture converts to the same figures whichever of the two formats it was
-// recorded in.
-TEmfRect CallBox(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom) {
-    return TEmfRect{left, top, right, bottom};
-}
-
 // The smallest box around count 16-bit points that start at offset at.
-TEmfRect PointBounds(const TRecordReader& r, std::size_t at, std::size_t count) {
-    if (count == 0) return TEmfRect{};
-    TEmfRect b{r.I16(at), r.I16(at + 2), r.I16(at), r.I16(at + 2)};
+TRectL PointBounds(const TRecordReader& r, std::size_t at, std::size_t count) {
+    if (count == 0) return TRectL{};
+    TRectL b{r.I16(at), r.I16(at + 2), r.I16(at), r.I16(at + 2)};
     for (std::size_t i = 1; i < count; ++i) {
         const std::int32_t x = r.I16(at + 4 * i), y = r.I16(at + 4 * i + 2);
-        b = TEmfRect{std::min(b.Left, x), std::min(b.Top, y), std::max(b.Right, x), std::max(b.Bottom, y)};
+        b = TRectL{std::min(b.Left, x), std::min(b.Top, y), std::max(b.Right, x), std::max(b.Bottom, y)};
     }
     return b;
 }
@@ -120,7 +113,7 @@ private:
     void TextOut(const TRecordReader& r);
     void ExtTextOut(const TRecordReader& r);
     void WriteText(std::int32_t x, std::int32_t y, std::span<const std::uint8_t> text, std::uint32_t options,
-                   const TEmfRect& rect, const TRecordReader* dxRecord, std::size_t dxAt);
+                   const TRectL& rect, const TRecordReader* dxRecord, std::size_t dxAt);
     void CreatePen(const TRecordReader& r);
     void CreateBrush(const TRecordReader& r);
     void CreateFont(const TRecordReader& r);
@@ -194,9 +187,9 @@ std::vector<std::uint8_t> TWmfConverter::Run() {
     TEmfHeaderInfo info;
     const double frameW = std::abs(right - left) * 2540.0 / inch;
     const double frameH = std::abs(bottom - top) * 2540.0 / inch;
-    info.Frame = TEmfRect{0, 0, static_cast<std::int32_t>(std::lround(frameW)),
-                          static_cast<std::int32_t>(std::lround(frameH))};
-    info.Bounds = TEmfRect{
+    info.Frame = TRectL{0, 0, static_cast<std::int32_t>(std::lround(frameW)),
+                        static_cast<std::int32_t>(std::lround(frameH))};
+    info.Bounds = TRectL{
         0, 0, static_cast<std::int32_t>(std::lround(frameW * info.Device.cx / (info.Millimeters.cx * 100.0))),
         static_cast<std::int32_t>(std::lround(frameH * info.Device.cy / (info.Millimeters.cy * 100.0)))};
     info.Handles = static_cast<std::uint16_t>(maxIndex_ + 1);
@@ -263,7 +256,7 @@ void TWmfConverter::Translate(std::uint16_t function, const TRecordReader& r) {
         BoxRecord(emr::ELLIPSE, r);
         break;
     case meta::ROUNDRECT: {
-        const TEmfRect box = CallBox(r.I16(10), r.I16(8), r.I16(6), r.I16(4));
+        const TRectL box{r.I16(10), r.I16(8), r.I16(6), r.I16(4)};
         out_.Record(emr::ROUNDRECT, {box.Left, box.Top, box.Right, box.Bottom, r.I16(2), r.I16(0)});
         break;
     }
@@ -353,15 +346,17 @@ void TWmfConverter::PolyPolygon(const TRecordReader& r) {
     out_.End();
 }
 
-// RECTANGLE and ELLIPSE: bottom, right, top, left.
+// RECTANGLE and ELLIPSE: bottom, right, top, left. The enhanced record keeps
+// the box as the drawing call gave it (turned over or not), so that a picture
+// converts to the same figures whichever of the two formats it was recorded in.
 void TWmfConverter::BoxRecord(std::uint32_t type, const TRecordReader& r) {
-    const TEmfRect box = CallBox(r.I16(6), r.I16(4), r.I16(2), r.I16(0));
+    const TRectL box{r.I16(6), r.I16(4), r.I16(2), r.I16(0)};
     out_.Record(type, {box.Left, box.Top, box.Right, box.Bottom});
 }
 
 // ARC, PIE, CHORD: end point, start point, then the box, all in reverse order.
 void TWmfConverter::ArcLike(std::uint32_t type, const TRecordReader& r) {
-    const TEmfRect box = CallBox(r.I16(14), r.I16(12), r.I16(10), r.I16(8));
+    const TRectL box{r.I16(14), r.I16(12), r.I16(10), r.I16(8)};
     out_.Record(type, {box.Left, box.Top, box.Right, box.Bottom, r.I16(6), r.I16(4), r.I16(2), r.I16(0)});
 }
 
@@ -374,7 +369,7 @@ void TWmfConverter::TextOut(const TRecordReader& r) {
     std::vector<std::uint8_t> text(length);
     for (std::size_t i = 0; i < length; ++i)
         text[i] = r.U8(2 + i);
-    WriteText(x, y, text, 0, TEmfRect{}, nullptr, 0);
+    WriteText(x, y, text, 0, TRectL{}, nullptr, 0);
 }
 
 // EXTTEXTOUT: y, x, length, options, the rectangle when the options use one,
@@ -384,9 +379,9 @@ void TWmfConverter::ExtTextOut(const TRecordReader& r) {
     const std::uint16_t length = r.U16(4);
     const std::uint16_t options = r.U16(6);
     std::size_t at = 8;
-    TEmfRect rect;
+    TRectL rect;
     if (options & (EtoOpaque | EtoClipped)) {
-        rect = TEmfRect{r.I16(8), r.I16(10), r.I16(12), r.I16(14)};
+        rect = TRectL{r.I16(8), r.I16(10), r.I16(12), r.I16(14)};
         at = 16;
     }
     r.Require(at, length, 1);
@@ -399,12 +394,12 @@ void TWmfConverter::ExtTextOut(const TRecordReader& r) {
 }
 
 void TWmfConverter::WriteText(std::int32_t x, std::int32_t y, std::span<const std::uint8_t> text,
-                              std::uint32_t options, const TEmfRect& rect, const TRecordReader* dxRecord,
+                              std::uint32_t options, const TRectL& rect, const TRecordReader* dxRecord,
                               std::size_t dxAt) {
     const auto count = static_cast<std::uint32_t>(text.size());
     constexpr std::uint32_t offString = 76; // the fixed part of EMR_EXTTEXTOUTW with its EMRTEXT
     const std::uint32_t stringBytes = (2 * count + 3) & ~3u;
-    out_.Begin(emr::EXTTEXTOUTW).Rect(TEmfRect{}).I32(GmCompatible).F32(textScale_).F32(textScale_);
+    out_.Begin(emr::EXTTEXTOUTW).Rect(TRectL{}).I32(GmCompatible).F32(textScale_).F32(textScale_);
     out_.I32(x).I32(y).U32(count).U32(offString).U32(options).Rect(rect);
     out_.U32(dxRecord ? offString + stringBytes : 0);
     // A symbol font's bytes are glyph codes, which Unicode keeps in the

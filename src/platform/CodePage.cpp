@@ -119,4 +119,14 @@ std::string Utf8ToAnsi(std::string_view text) {
     return out;
 }
 
+std::string Trim(std::string_view text) {
+    auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+    std::size_t b = 0, e = text.size();
+    while (b < e && blank(text[b]))
+        ++b;
+    while (e > b && blank(text[e - 1]))
+        --e;
+    return std::string(text.substr(b, e - b));
+}
+
 } // namespace mv

@@ -9,6 +9,10 @@ namespace mv {
 
 // UTF-16 units to Windows-1252; a character outside the code page becomes "?".
 std::string Utf16ToAnsi(std::u16string_view text);
+
+// The text without the blanks and control characters (bytes up to ' ') at
+// both ends.
+std::string Trim(std::string_view text);
 // Windows-1252 bytes to UTF-8 (for showing texts and paths to the user).
 std::string AnsiToUtf8(std::string_view text);
 // UTF-8 to Windows-1252; a character outside the code page becomes "?".

@@ -15,6 +15,16 @@ EFOpenError::EFOpenError(const std::string& fileName)
 EFCreateError::EFCreateError(const std::string& fileName)
     : TmvError("Datei " + fileName + " kann nicht erstellt werden") {}
 
+std::string ErrorMessage(const std::exception_ptr& error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::exception& e) {
+        return e.what();
+    } catch (...) {
+        return "Unbekannter Fehler";
+    }
+}
+
 EOutOfMemory::EOutOfMemory(const std::string& fileName)
     : TmvError("Nicht genügend Arbeitsspeicher für " + fileName) {}
 

@@ -3,6 +3,7 @@
 // conversion catches them: they travel to the batch run, which frees what it
 // owns and reports the message.
 
+#include <exception>
 #include <stdexcept>
 #include <string>
 
@@ -66,5 +67,9 @@ inline constexpr const char* ReadPastEnd = "Versuch hinter dem Dateiende zu lese
 inline constexpr const char* StandardInputTooLarge =
     "Metadatei auf der Standardeingabe ist größer als 256 MiB; größere Dateien bitte mit ihrem Namen angeben";
 } // namespace msg
+
+// The message of a caught exception: its text, or "Unbekannter Fehler" for
+// one that is not a standard exception.
+std::string ErrorMessage(const std::exception_ptr& error);
 
 } // namespace mv

@@ -1,5 +1,6 @@
 #include "platform/Shell.h"
 
+#include "platform/CodePage.h"
 #include "platform/FileAccess.h"
 
 #include <cerrno>
@@ -17,13 +18,6 @@ extern char** environ;
 namespace mv {
 
 namespace {
-
-std::string Trim(const std::string& s) {
-    std::size_t b = s.find_first_not_of(" \t\r");
-    if (b == std::string::npos) return {};
-    std::size_t e = s.find_last_not_of(" \t\r");
-    return s.substr(b, e - b + 1);
-}
 
 std::string WithoutTrailingSlash(std::string path) {
     while (path.size() > 1 && path.back() == '/')

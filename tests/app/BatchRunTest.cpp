@@ -331,11 +331,11 @@ TEST(BatchOptions, MappingReachesTheExporter) {
     TmvDXFExport exporter;
     TBatchOptions options;
     ConfigureExporter(exporter, options);
-    EXPECT_EQ(exporter.AutoCADVersion, 1);
-    EXPECT_FALSE(exporter.ParseWhite);
-    EXPECT_TRUE(exporter.Use01MM);
-    EXPECT_FALSE(exporter.AlternativeBlack);
-    EXPECT_EQ(exporter.PenWidthRatio, -1.0L);
+    EXPECT_EQ(exporter.Settings().AutoCADVersion, 1);
+    EXPECT_FALSE(exporter.Settings().ParseWhite);
+    EXPECT_TRUE(exporter.Settings().Use01MM);
+    EXPECT_FALSE(exporter.InterpretSettings().AlternativeBlack);
+    EXPECT_EQ(exporter.Settings().PenWidthRatio, -1.0L);
 
     options.R14 = true;
     options.ParseWhite = true;
@@ -343,11 +343,11 @@ TEST(BatchOptions, MappingReachesTheExporter) {
     options.AlternativeBlack = true;
     options.PenWidthRatio = "0.25";
     ConfigureExporter(exporter, options);
-    EXPECT_EQ(exporter.AutoCADVersion, 0);
-    EXPECT_TRUE(exporter.ParseWhite);
-    EXPECT_FALSE(exporter.Use01MM);
-    EXPECT_TRUE(exporter.AlternativeBlack);
-    EXPECT_EQ(exporter.PenWidthRatio, 0.25L);
+    EXPECT_EQ(exporter.Settings().AutoCADVersion, 0);
+    EXPECT_TRUE(exporter.Settings().ParseWhite);
+    EXPECT_FALSE(exporter.Settings().Use01MM);
+    EXPECT_TRUE(exporter.InterpretSettings().AlternativeBlack);
+    EXPECT_EQ(exporter.Settings().PenWidthRatio, 0.25L);
 }
 
 TEST(BatchOptions, R14SwitchGivesAnR14File) {
@@ -396,9 +396,9 @@ TEST(BatchOptions, PenRatioIsParsedWithAPointWhateverTheLocale) {
 
     TmvDXFExport exporter;
     SetPenRatio(exporter, "\t0.75 ");
-    EXPECT_EQ(exporter.PenWidthRatio, 0.75L);
+    EXPECT_EQ(exporter.Settings().PenWidthRatio, 0.75L);
     SetPenRatio(exporter, "abc");
-    EXPECT_EQ(exporter.PenWidthRatio, -1.0L);
+    EXPECT_EQ(exporter.Settings().PenWidthRatio, -1.0L);
     EXPECT_EQ(*std::localeconv()->decimal_point, ',');
 }
 

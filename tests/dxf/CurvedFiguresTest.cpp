@@ -37,7 +37,7 @@ TdxfExportData Ellipse(float cx, float cy, float ax, float ay, float ratio) {
 
 TdxfExportData EllipticalArc(float ax, float ay, float ratio, float start, float end) {
     TdxfExportData d = Ellipse(0, 0, ax, ay, ratio);
-    d.Kind = 1;
+    d.Kind = ArcShape::Elliptical;
     d.StartAngle = start;
     d.EndAngle = end;
     return d;
@@ -112,9 +112,9 @@ TEST(CurvedFiguresTest, EllipseAxisEndCountsIntoTheExtents) {
     ex.AddEllipse(Ellipse(10, 10, -300, 0, 0.5f));
     ex.AddCircle(Circle(50, 60, 1000)); // the radius does not widen the extents
     ex.SaveToString();
-    EXPECT_EQ(ex.ExtMin.x, -300);
-    EXPECT_EQ(ex.ExtMax.x, 50);
-    EXPECT_EQ(ex.ExtMax.y, 60);
+    EXPECT_EQ(ex.Extents().Min.x, -300);
+    EXPECT_EQ(ex.Extents().Max.x, 50);
+    EXPECT_EQ(ex.Extents().Max.y, 60);
 }
 
 // ---------------------------------------------------------------- arcs
@@ -162,11 +162,11 @@ TEST(CurvedFiguresTest, EllipticalArcWithinOneMillionthIsWrittenFull) {
 
 TEST(CurvedFiguresTest, ArcOfUnknownKindIsLeftOutEntirely) {
     TdxfExportData d = Circle(0, 0, 10);
-    d.Kind = 2;
+    d.Kind = static_cast<ArcShape>(2);
     TmvExpDXFArc arc(d);
-    TmvDXFExport ex;
-    arc.Export(ex);
-    EXPECT_TRUE(ex.EntityLines.Empty());
+    test::TEntityWriter ex;
+    arc.Export(ex.Out);
+    EXPECT_TRUE(ex.Lines.Empty());
     EXPECT_EQ(ex.NextHandle, 32);
     EXPECT_FALSE(arc.IntersectsRect({-100, -100, 100, 100}));
     TFigureList lines;
@@ -244,9 +244,9 @@ TEST(CurvedFiguresTest, SplineNormalAndControlPointsWidenTheExtents) {
         p.x += 100, p.y += 100;
     ex.AddPolyBezier(d, 0);
     ex.SaveToString();
-    EXPECT_EQ(ex.ExtMin.x, 0); // the normal is written as the point (0, 0)
-    EXPECT_EQ(ex.ExtMax.x, 130);
-    EXPECT_EQ(ex.ExtMax.y, 105);
+    EXPECT_EQ(ex.Extents().Min.x, 0); // the normal is written as the point (0, 0)
+    EXPECT_EQ(ex.Extents().Max.x, 130);
+    EXPECT_EQ(ex.Extents().Max.y, 105);
 }
 
 // ---------------------------------------------------------------- rectangles

@@ -1,6 +1,8 @@
 #include "dxf/DXFExport.h"
 #include "EmfBuilder.h"
+#include "GroupLines.h"
 #include "TestUtil.h"
+#include "figure/LineTypes.h"
 #include "metafile/EnhMetafile.h"
 #include "platform/Errors.h"
 
@@ -31,7 +33,7 @@ TdxfExportData LineData(float x1, float y1, float x2, float y2, int color = 0) {
 
 // The value of the first group with this code after the entity's "  0" line.
 std::vector<std::string> Entity(const TmvDXFExport& e, std::size_t index) {
-    std::vector<std::string> lines = e.EntityLines.Lines(), result;
+    std::vector<std::string> lines = e.EntityLines().Lines(), result;
     std::size_t seen = 0;
     for (std::size_t i = 0; i + 1 < lines.size(); i += 2) {
         if (lines[i] == "  0") ++seen;
@@ -65,7 +67,7 @@ TEST(DXFExport, EmptyDrawingIsTheExactSkeleton) {
 TEST(DXFExport, EmptyMetafileGivesTheSkeletonAndNoLineTypes) {
     TmvDXFExport e;
     e.LoadFromMetafile(TEnhMetafile::FromEmfBytes(test::TEmfBuilder().Build()));
-    EXPECT_TRUE(e.Figures.empty());
+    EXPECT_TRUE(e.Figures().empty());
     EXPECT_EQ(test::SplitCrLf(e.SaveToString()), ReadExpected("empty_r2000.txt"));
 }
 
@@ -93,42 +95,42 @@ TEST(DXFExport, HandlesAndHandSeed) {
 }
 
 TEST(DXFExport, HandlesAreUpperCaseHexadecimal) {
-    TmvDXFExport e;
+    test::TEntityWriter e;
     e.NextHandle = 255;
-    e.AddHandle();
-    e.AddHandle();
-    EXPECT_EQ(e.EntityLines.Lines(), Lines({"  5", "FF", "  5", "100"}));
+    e.Out.AddHandle();
+    e.Out.AddHandle();
+    EXPECT_EQ(e.Lines.Lines(), Lines({"  5", "FF", "  5", "100"}));
     e.NextHandle = 0xABC;
-    e.AddHandle();
-    EXPECT_EQ(e.EntityLines.Lines().back(), "ABC");
+    e.Out.AddHandle();
+    EXPECT_EQ(e.Lines.Lines().back(), "ABC");
 }
 
 TEST(DXFExport, GroupCodesAreRightAlignedInThreeCharacters) {
-    TmvDXFExport e;
-    e.AddInt(0, 7);
-    e.AddInt(62, -3);
-    e.AddInt(370, 25);
-    e.AddInt(1071, 1);
-    e.AddString(1, "");
-    EXPECT_EQ(e.EntityLines.Lines(), Lines({"  0", "7", " 62", "-3", "370", "25", "1071", "1", "  1", ""}));
+    test::TEntityWriter e;
+    e.Out.AddInt(0, 7);
+    e.Out.AddInt(62, -3);
+    e.Out.AddInt(370, 25);
+    e.Out.AddInt(1071, 1);
+    e.Out.AddString(1, "");
+    EXPECT_EQ(e.Lines.Lines(), Lines({"  0", "7", " 62", "-3", "370", "25", "1071", "1", "  1", ""}));
 }
 
 TEST(DXFExport, PointsScaleUnderUse01MMButExtentsStayUnscaled) {
-    TmvDXFExport e;
-    e.SetUse01MM(true);
-    e.AddPoint(10, 1234, 567);
-    EXPECT_EQ(e.EntityLines.Lines(), Lines({" 10", "12.34", " 20", "5.67"}));
-    EXPECT_EQ(e.ExtMax.x, 1234.0f);
-    EXPECT_EQ(e.ExtMax.y, 567.0f);
-    EXPECT_EQ(e.ExtMin.x, 0.0f);
-    e.AddPoint3D(10, TdxfPoint{-50, 20, 7});
-    EXPECT_EQ(e.EntityLines.Lines().back(), "7"); // z is not scaled
-    EXPECT_EQ(e.ExtMin.x, -50.0f);
-    // Points written into the line types do not widen the extents.
+    test::TEntityWriter e(true);
+    e.Out.AddPoint(10, 1234, 567);
+    EXPECT_EQ(e.Lines.Lines(), Lines({" 10", "12.34", " 20", "5.67"}));
+    EXPECT_EQ(e.Extents.Max.x, 1234.0f);
+    EXPECT_EQ(e.Extents.Max.y, 567.0f);
+    EXPECT_EQ(e.Extents.Min.x, 0.0f);
+    e.Out.AddPoint3D(10, TdxfPoint{-50, 20, 7});
+    EXPECT_EQ(e.Lines.Lines().back(), "7"); // z is not scaled
+    EXPECT_EQ(e.Extents.Min.x, -50.0f);
+    // What the tables and the head write does not widen the extents.
     TmvDXFExport f;
-    f.Output = &f.LineTypeLines;
-    f.AddPoint(10, 900, 900);
-    EXPECT_EQ(f.ExtMax.x, 0.0f);
+    const float dash[] = {900, -900};
+    f.AddLineType("_WIDE", dash, 1);
+    f.SaveToString();
+    EXPECT_EQ(f.Extents().Max.x, 0.0f);
 }
 
 TEST(DXFExport, LimitsFollowTheWrittenPointsAndAreScaled) {
@@ -155,7 +157,7 @@ TEST(DXFExport, StraightEntities) {
     e.AddRectangle(rect);
     TdxfExportData poly;
     poly.Count = 2;
-    poly.Flags = 1;
+    poly.Flags = FigureFlags::Closed;
     poly.Points = {{{1, 1, 0}}, {{5, 6, 0}, {7, 8, 0}}};
     e.AddPolyline(poly, 1);
     e.SaveToString();
@@ -192,26 +194,26 @@ TEST(DXFExport, LineTypeRecord) {
     TmvDXFExport e;
     const auto& def = LineTypeNames[3];
     e.AddLineType(def.Name, def.Dashes, def.Last);
-    EXPECT_EQ(e.LineTypeLines.Lines(), Lines({"  0", "LTYPE",
-                                              "  5", "20",
-                                              "100", "AcDbSymbolTableRecord",
-                                              "100", "AcDbLinetypeTableRecord",
-                                              "  2", "_DASHDOT",
-                                              "  3", "",
-                                              " 70", "0",
-                                              " 72", "65",
-                                              " 73", "4",
-                                              " 40", "14",
-                                              " 49", "8",
-                                              " 74", "0",
-                                              " 49", "-2",
-                                              " 74", "0",
-                                              " 49", "2",
-                                              " 74", "0",
-                                              " 49", "-2",
-                                              " 74", "0"}));
-    EXPECT_EQ(e.Output, &e.EntityLines);
-    EXPECT_EQ(e.NextHandle, 33);
+    EXPECT_EQ(e.LineTypeLines().Lines(), Lines({"  0", "LTYPE",
+                                                "  5", "20",
+                                                "100", "AcDbSymbolTableRecord",
+                                                "100", "AcDbLinetypeTableRecord",
+                                                "  2", "_DASHDOT",
+                                                "  3", "",
+                                                " 70", "0",
+                                                " 72", "65",
+                                                " 73", "4",
+                                                " 40", "14",
+                                                " 49", "8",
+                                                " 74", "0",
+                                                " 49", "-2",
+                                                " 74", "0",
+                                                " 49", "2",
+                                                " 74", "0",
+                                                " 49", "-2",
+                                                " 74", "0"}));
+    EXPECT_TRUE(e.EntityLines().Empty()); // nothing of the record lands among the entities
+    EXPECT_EQ(e.NextHandle(), 33);
 }
 
 TEST(DXFExport, SaveToFileReportsAFileThatCannotBeCreated) {

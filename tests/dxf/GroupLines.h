@@ -1,7 +1,8 @@
 #pragma once
 // Helpers for tests that read the groups an entity writer produced.
 
-#include "dxf/DXFExport.h"
+#include "dxf/Figures.h"
+#include "dxf/GroupWriter.h"
 #include "dxf/RealFormat.h"
 
 #include <string>
@@ -10,14 +11,26 @@
 
 namespace mv::test {
 
-// The lines that one figure writes on a fresh exporter.
+// An entity writer over lines of its own, as the exporter hands one to each
+// figure of a fresh drawing: handles from 32, extents at the origin.
+struct TEntityWriter {
+    explicit TEntityWriter(bool use01MM = false, std::int8_t version = 1) {
+        Settings.Use01MM = use01MM;
+        Settings.AutoCADVersion = version;
+    }
+    TExportSettings Settings;
+    TLineList Lines;
+    std::int32_t NextHandle = 32;
+    TExtents Extents;
+    TGroupWriter Out{Lines, NextHandle, Settings, Extents};
+};
+
+// The lines that one figure writes into a fresh drawing.
 inline std::vector<std::string> EntityLinesOf(const TmvExpDXFFigure& figure, bool use01MM = false,
                                               std::int8_t version = 1) {
-    TmvDXFExport ex;
-    ex.SetUse01MM(use01MM);
-    ex.SetAutoCADVersion(version);
-    figure.Export(ex);
-    return ex.EntityLines.Lines();
+    TEntityWriter writer(use01MM, version);
+    figure.Export(writer.Out);
+    return writer.Lines.Lines();
 }
 
 // Values of every group with the given code, in order.

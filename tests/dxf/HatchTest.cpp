@@ -15,8 +15,8 @@ using Strings = std::vector<std::string>;
 TdxfExportData Polygons(std::vector<TdxfPointList> lists, std::uint8_t style = 0) {
     TdxfExportData d;
     d.Color = 3;
-    d.HatchStyle = style;
-    d.Kind = 0;
+    d.HatchStyle = static_cast<BrushHatch>(style);
+    d.Kind = HatchKind::Polygon;
     d.Count = static_cast<std::uint16_t>(lists.size());
     d.Points = std::move(lists);
     return d;
@@ -102,7 +102,7 @@ TEST(HatchTest, EveryHatchedBrushHasItsPattern) {
         SCOPED_TRACE(int{c.style});
         TmvExpDXFHatch hatch(Polygons({kTriangle}, c.style));
         EXPECT_EQ(hatch.PatternName, c.name);
-        EXPECT_EQ(hatch.Data.Flags, 0);
+        EXPECT_EQ(hatch.Data.Flags, FigureFlags::None);
         const auto lines = EntityLinesOf(hatch);
         EXPECT_EQ(ValuesOf(lines, 78), Strings{std::to_string(c.angles.size())});
         EXPECT_EQ(ValuesOf(lines, 53), c.angles);
@@ -127,7 +127,7 @@ TEST(HatchTest, SolidFillHasNoPatternDefinition) {
 TEST(HatchTest, UnknownBrushStyleKeepsSolidNameWithEmptyPattern) {
     TmvExpDXFHatch hatch(Polygons({kTriangle}, 9));
     EXPECT_EQ(hatch.PatternName, "SOLID");
-    EXPECT_EQ(hatch.Data.Flags, 0);
+    EXPECT_EQ(hatch.Data.Flags, FigureFlags::None);
     const auto lines = EntityLinesOf(hatch);
     EXPECT_EQ(ValuesOf(lines, 78), Strings{"0"});
     EXPECT_TRUE(ValuesOf(lines, 53).empty());
@@ -180,9 +180,9 @@ TEST(HatchTest, SeveralLoopsEachCloseTheirOwnOutline) {
 TEST(HatchTest, PolygonHatchWithoutListsWritesNothing) {
     TmvExpDXFHatch hatch(Polygons({}));
     EXPECT_EQ(hatch.LoopCount, 0);
-    TmvDXFExport ex;
-    hatch.Export(ex);
-    EXPECT_TRUE(ex.EntityLines.Empty());
+    test::TEntityWriter ex;
+    hatch.Export(ex.Out);
+    EXPECT_TRUE(ex.Lines.Empty());
     EXPECT_EQ(ex.NextHandle, 32);
 }
 
@@ -209,7 +209,7 @@ TEST(HatchTest, LoopAccessForTheWhiteAreaPass) {
 TEST(HatchTest, CircleBoundaryScalesRadiusButNotAngles) {
     TdxfExportData d;
     d.Color = 1;
-    d.Kind = 1;
+    d.Kind = HatchKind::Circle;
     d.Point1 = {1000, 2000, 0};
     d.Radius = 500;
     d.StartAngle = 0;
@@ -241,8 +241,8 @@ TEST(HatchTest, CircleBoundaryScalesRadiusButNotAngles) {
 TEST(HatchTest, EllipseBoundaryWritesAxisAndUnscaledRatio) {
     TdxfExportData d;
     d.Color = 1;
-    d.Kind = 2;
-    d.HatchStyle = 2;
+    d.Kind = HatchKind::Ellipse;
+    d.HatchStyle = BrushHatch::Horizontal;
     d.Point1 = {1000, 2000, 0};
     d.Point2 = {0, 300, 0};
     d.Radius = 0.5f;
@@ -264,7 +264,7 @@ TEST(HatchTest, EllipseBoundaryWritesAxisAndUnscaledRatio) {
 
 TEST(HatchTest, UnknownBoundaryKindWritesNothing) {
     TdxfExportData d;
-    d.Kind = 3;
+    d.Kind = static_cast<HatchKind>(3);
     TmvExpDXFHatch hatch(d);
     EXPECT_EQ(hatch.LoopCount, 0);
     EXPECT_TRUE(EntityLinesOf(hatch).empty());
@@ -276,12 +276,12 @@ TEST(HatchTest, ElevationAndSeedPointsStayAtTheOrigin) {
     TdxfExportData d = Polygons({{{100, 100, 0}, {200, 100, 0}, {150, 180, 0}}});
     ex.AddHatch(d);
     ex.SaveToString();
-    const auto lines = ex.EntityLines.Lines();
+    const auto lines = ex.EntityLines().Lines();
     const auto xs = ValuesOf(lines, 10);
     EXPECT_EQ(xs.front(), "0");
     EXPECT_EQ(xs.back(), "0");
-    EXPECT_EQ(ex.ExtMin.x, 0); // the elevation point counts into the extents
-    EXPECT_EQ(ex.ExtMax.y, 180);
+    EXPECT_EQ(ex.Extents().Min.x, 0); // the elevation point counts into the extents
+    EXPECT_EQ(ex.Extents().Max.y, 180);
 }
 
 } // namespace

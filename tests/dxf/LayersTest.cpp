@@ -1,5 +1,6 @@
 #include "dxf/Layers.h"
 #include "dxf/DXFExport.h"
+#include "figure/Colors.h"
 
 #include <gtest/gtest.h>
 
@@ -54,9 +55,13 @@ TEST(LineWeights, RoundingRatioAndOverflow) {
 
 TEST(Layers, LayerRecordForBothVersions) {
     for (int version : {0, 1}) {
+        // The default layer of an exporter, written as its first record.
         TmvDXFExport e;
         e.SetAutoCADVersion(static_cast<std::int8_t>(version));
-        WriteLayerRecord(*e.Layers[0], e);
+        TLineList lines;
+        std::int32_t handle = e.NextHandle();
+        TGroupWriter out(lines, handle, e.Settings());
+        WriteLayerRecord(*e.Layers()[0], out);
         std::vector<std::string> expected = {"  0", "LAYER",
                                              "  5", "20",
                                              "330", " 1A",
@@ -67,6 +72,6 @@ TEST(Layers, LayerRecordForBothVersions) {
                                              " 62", "7",
                                              "  6", "Continuous"};
         if (version == 1) expected.insert(expected.end(), {"370", "-3", "390", " 19"});
-        EXPECT_EQ(e.EntityLines.Lines(), expected);
+        EXPECT_EQ(lines.Lines(), expected);
     }
 }

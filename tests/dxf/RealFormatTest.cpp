@@ -27,17 +27,19 @@ std::string Reference(long double v) {
     while (digits.size() > 1 && digits.back() == '0')
         digits.pop_back();
     std::string out = v < 0 ? "-" : "";
+    // Appended piece by piece: a literal + std::string temporary misleads
+    // g++ 12's overlap analysis into a -Wrestrict warning.
     if (e > 15 || e < -3) {
         out += digits[0];
-        if (digits.size() > 1) out += "." + digits.substr(1);
-        out += "E" + std::to_string(e - 1);
+        if (digits.size() > 1) out.append(".").append(digits, 1);
+        out.append("E").append(std::to_string(e - 1));
     } else if (e <= 0) {
-        out += "0." + std::string(static_cast<std::size_t>(-e), '0') + digits;
+        out.append("0.").append(static_cast<std::size_t>(-e), '0').append(digits);
     } else if (static_cast<int>(digits.size()) <= e) {
-        out += digits + std::string(static_cast<std::size_t>(e) - digits.size(), '0');
+        out.append(digits).append(static_cast<std::size_t>(e) - digits.size(), '0');
     } else {
-        out +=
-            digits.substr(0, static_cast<std::size_t>(e)) + "." + digits.substr(static_cast<std::size_t>(e));
+        const auto whole = static_cast<std::size_t>(e);
+        out.append(digits, 0, whole).append(".").append(digits, whole);
     }
     return out;
 }

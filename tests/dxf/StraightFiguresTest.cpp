@@ -1,3 +1,4 @@
+#include "GroupLines.h"
 #include "dxf/DXFExport.h"
 #include "dxf/Figures.h"
 #include "platform/Errors.h"
@@ -11,7 +12,7 @@ namespace {
 TdxfExportData Poly(std::vector<TdxfPoint> pts, std::uint8_t flags = 0) {
     TdxfExportData d;
     d.Count = 1;
-    d.Flags = flags;
+    d.Flags = static_cast<FigureFlags>(flags);
     d.Points = {std::move(pts)};
     return d;
 }
@@ -56,11 +57,11 @@ TEST(Polyline, TakesOnlyItsOwnPointList) {
     EXPECT_TRUE(p.Data.Points.empty());
     // An index outside the lists gives a polyline that writes and splits nothing.
     TmvExpDXFPolyline none(d, 3);
-    TmvDXFExport e;
-    none.Export(e);
+    test::TEntityWriter e;
+    none.Export(e.Out);
     TFigureList list;
     none.SplitIntoLines(list);
-    EXPECT_TRUE(e.EntityLines.Empty());
+    EXPECT_TRUE(e.Lines.Empty());
     EXPECT_TRUE(list.empty());
 }
 
@@ -104,13 +105,12 @@ TEST(Rectangle, SplitOrderAndLineAttributes) {
 }
 
 TEST(Line, ScaledUnderUse01MM) {
-    TmvDXFExport e;
-    e.SetUse01MM(true);
+    test::TEntityWriter e(true);
     TdxfExportData d;
     d.Point1 = {100, 200, 0};
     d.Point2 = {300, 400, 0};
-    TmvExpDXFLine(d).Export(e);
-    auto lines = e.EntityLines.Lines();
+    TmvExpDXFLine(d).Export(e.Out);
+    auto lines = e.Lines.Lines();
     EXPECT_EQ(std::vector<std::string>(lines.end() - 8, lines.end()),
               (std::vector<std::string>{" 10", "1", " 20", "2", " 11", "3", " 21", "4"}));
 }

@@ -1,6 +1,7 @@
 #include "dxf/WhiteMask.h"
 #include "EmfBuilder.h"
 #include "dxf/DXFExport.h"
+#include "dxf/FigureCollector.h"
 #include "dxf/Figures.h"
 #include "dxf/WhiteMaskIndex.h"
 #include "metafile/EnhMetafile.h"
@@ -39,7 +40,7 @@ TdxfExportData LineData(float x1, float y1, float x2, float y2) {
 TdxfExportData PolyData(std::vector<TdxfPoint> pts, std::uint8_t flags = 0) {
     TdxfExportData d;
     d.Color = 1;
-    d.Flags = flags;
+    d.Flags = static_cast<FigureFlags>(flags);
     d.Count = 1;
     d.Points.push_back(std::move(pts));
     return d;
@@ -69,8 +70,8 @@ TdxfExportData CircleData(float cx, float cy, float r) {
 TdxfExportData HatchData(std::vector<TdxfPoint> loop, std::int32_t color = 255, std::uint8_t style = 0) {
     TdxfExportData d;
     d.Color = color;
-    d.HatchStyle = style;
-    d.Kind = 0;
+    d.HatchStyle = static_cast<BrushHatch>(style);
+    d.Kind = HatchKind::Polygon;
     d.Count = 1;
     d.Points.push_back(std::move(loop));
     return d;
@@ -151,17 +152,17 @@ using TPass = void (*)(TFigureList&);
 
 class WhiteMaskPass : public ::testing::TestWithParam<TPass> {
 protected:
-    void Run() { GetParam()(Ex.Figures); }
+    void Run() { GetParam()(Ex.Figures()); }
 
     std::vector<TFigureKind> Kinds() const {
         std::vector<TFigureKind> k;
-        for (const auto& f : Ex.Figures)
+        for (const auto& f : Ex.Figures())
             k.push_back(f->Kind());
         return k;
     }
     std::vector<TSeg> Lines() const {
         std::vector<TSeg> s;
-        for (const auto& f : Ex.Figures) {
+        for (const auto& f : Ex.Figures()) {
             if (f->Kind() != TFigureKind::Line) continue;
             const TdxfFigureFields& d = f->Data;
             s.push_back({d.Point1.x, d.Point1.y, d.Point2.x, d.Point2.y});
@@ -169,7 +170,7 @@ protected:
         return s;
     }
 
-    TmvDXFExport Ex;
+    TFigureCollector Ex;
 };
 
 using K = TFigureKind;
@@ -191,11 +192,11 @@ TEST_P(WhiteMaskPass, LinePiecesKeepRecordAndLayer) {
     d.PenWidth = 2.5f;
     d.Color = 1;
     Ex.AddLine(d);
-    Ex.Figures.back()->Layer = "Walls";
+    Ex.Figures().back()->Layer = "Walls";
     Ex.AddHatch(WhiteFill(50, 0, 150, 100));
     Run();
-    ASSERT_EQ(Ex.Figures.size(), 2u);
-    for (const auto& f : Ex.Figures) {
+    ASSERT_EQ(Ex.Figures().size(), 2u);
+    for (const auto& f : Ex.Figures()) {
         EXPECT_EQ(f->Layer, "Walls");
         EXPECT_EQ(f->Data.Text, "DASHED");
         EXPECT_EQ(f->Data.PenWidth, 2.5f);
@@ -251,8 +252,8 @@ TEST_P(WhiteMaskPass, RectangleAndCircleUnderAMaskBecomeVisibleLines) {
     Ex.AddCircle(CircleData(50, 50, 40));
     Ex.AddHatch(WhiteFill(-10, 40, 110, 60));
     Run();
-    ASSERT_FALSE(Ex.Figures.empty());
-    for (const auto& f : Ex.Figures) {
+    ASSERT_FALSE(Ex.Figures().empty());
+    for (const auto& f : Ex.Figures()) {
         ASSERT_EQ(f->Kind(), K::Line);
         // Nothing visible lies strictly inside the band.
         const auto& d = f->Data;
@@ -262,7 +263,7 @@ TEST_P(WhiteMaskPass, RectangleAndCircleUnderAMaskBecomeVisibleLines) {
     // The rectangle's vertical edges each lose their middle (4 pieces), its
     // horizontal edges stay (2). Of the circle's 31 lines, three lie wholly
     // in the band and vanish; four cross one edge of it and are shortened.
-    EXPECT_EQ(Ex.Figures.size(), 6u + 28u);
+    EXPECT_EQ(Ex.Figures().size(), 6u + 28u);
 }
 
 TEST_P(WhiteMaskPass, PointsHatchesAndLaterFiguresStayUnchanged) {
@@ -294,25 +295,25 @@ TEST_P(WhiteMaskPass, SecondMaskCutsThePiecesOfTheFirst) {
     Ex.AddHatch(WhiteFill(200, 100, 250, 0)); // corners given the other way round
     Run();
     EXPECT_EQ(Lines(), (std::vector<TSeg>{{250, 50, 300, 50}, {100, 50, 200, 50}, {0, 50, 50, 50}}));
-    EXPECT_EQ(Ex.Figures.size(), 3u);
+    EXPECT_EQ(Ex.Figures().size(), 3u);
 }
 
 TEST_P(WhiteMaskPass, TextUnderAMaskIsTrimmedToItsVisibleParts) {
     Ex.AddMText(TextData(0, 100, 0, 100, 10, "{\\fArial|i0|b0;ABCDEFGHI}"));
-    Ex.Figures.back()->Layer = "Notes";
+    Ex.Figures().back()->Layer = "Notes";
     Ex.AddHatch(WhiteFill(50, 0, 70, 200));
     Run();
     ASSERT_EQ(Kinds(), (std::vector<K>{K::MText, K::MText}));
     // The piece after the rectangle comes first: the pieces are reversed.
-    const auto& after = Ex.Figures[0]->Data;
-    const auto& before = Ex.Figures[1]->Data;
+    const auto& after = Ex.Figures()[0]->Data;
+    const auto& before = Ex.Figures()[1]->Data;
     EXPECT_EQ(before.Text, "{\\fArial|i0|b0;ABCDE");
     EXPECT_EQ(before.Point1.x, 0);
     EXPECT_FLOAT_EQ(before.TextWidth, 50);
     EXPECT_EQ(after.Text, "{\\fArial|i0|b0;HI}");
     EXPECT_FLOAT_EQ(after.Point1.x, 70);
     EXPECT_FLOAT_EQ(after.TextWidth, 30);
-    EXPECT_EQ(Ex.Figures[0]->Layer, "Notes");
+    EXPECT_EQ(Ex.Figures()[0]->Layer, "Notes");
 }
 
 TEST_P(WhiteMaskPass, TextTouchingTheMaskOrCoveredWhole) {
@@ -321,7 +322,7 @@ TEST_P(WhiteMaskPass, TextTouchingTheMaskOrCoveredWhole) {
     Ex.AddHatch(WhiteFill(50, 0, 150, 100));
     Run();
     ASSERT_EQ(Kinds(), (std::vector<K>{K::MText}));
-    EXPECT_EQ(Ex.Figures[0]->Data.Text, "edge");
+    EXPECT_EQ(Ex.Figures()[0]->Data.Text, "edge");
 }
 
 TEST_P(WhiteMaskPass, CoordinateOutside32BitsIsARangeErrorOnlyBeforeAMask) {
@@ -329,14 +330,14 @@ TEST_P(WhiteMaskPass, CoordinateOutside32BitsIsARangeErrorOnlyBeforeAMask) {
     Ex.AddHatch(WhiteFill(50, 0, 150, 100));
     EXPECT_THROW(Run(), ERangeError);
 
-    TmvDXFExport after;
+    TFigureCollector after;
     after.AddHatch(WhiteFill(50, 0, 150, 100));
     after.AddLine(LineData(0, 0, 3e9f, 0));
-    EXPECT_NO_THROW(GetParam()(after.Figures));
+    EXPECT_NO_THROW(GetParam()(after.Figures()));
 
-    TmvDXFExport hugeMask;
+    TFigureCollector hugeMask;
     hugeMask.AddHatch(WhiteFill(50, 0, 3e9f, 100));
-    EXPECT_THROW(GetParam()(hugeMask.Figures), ERangeError);
+    EXPECT_THROW(GetParam()(hugeMask.Figures()), ERangeError);
 }
 
 INSTANTIATE_TEST_SUITE_P(Both, WhiteMaskPass, ::testing::Values(&ApplyWhiteMasks, &ApplyWhiteMasksReference),
@@ -406,9 +407,9 @@ TEST_F(WhiteMaskFromRecords, WhiteFilledRectangleHidesTheLineUnderIt) {
         .Rectangle(50, 0, 150, 100);
     const std::string file = Convert();
     // The y axis turns upward: the line lies at y = -50, the mask spans -100 .. 0.
-    ASSERT_EQ(Ex.Figures.size(), 2u);
-    const auto& right = Ex.Figures[0]->Data;
-    const auto& left = Ex.Figures[1]->Data;
+    ASSERT_EQ(Ex.Figures().size(), 2u);
+    const auto& right = Ex.Figures()[0]->Data;
+    const auto& left = Ex.Figures()[1]->Data;
     EXPECT_EQ(right.Point1, (TdxfPoint{150, -50, 0}));
     EXPECT_EQ(right.Point2, (TdxfPoint{200, -50, 0}));
     EXPECT_EQ(left.Point1, (TdxfPoint{0, -50, 0}));
@@ -426,7 +427,7 @@ TEST_F(WhiteMaskFromRecords, OutlineDrawnAfterTheFillStaysAndAGreyFillHidesNothi
     // border, so it stays whole). The white fill goes, its black outline,
     // added after it, stays.
     std::vector<TFigureKind> kinds;
-    for (const auto& f : Ex.Figures)
+    for (const auto& f : Ex.Figures())
         kinds.push_back(f->Kind());
     EXPECT_EQ(kinds, (std::vector<TFigureKind>{K::Line, K::Line, K::Hatch, K::Line, K::Line, K::Line, K::Line,
                                                K::Rectangle}));
@@ -438,11 +439,11 @@ TEST_F(WhiteMaskFromRecords, TextUnderAWhiteFillKeepsItsOuterCharacters) {
     Convert();
     // Width 100 from x = 0; the mask spans x 40 .. 60. The plain part
     // "ABCDEFGHIJ}" has 11 characters: round(4.4) = 4 on each side.
-    ASSERT_EQ(Ex.Figures.size(), 2u);
-    EXPECT_EQ(Ex.Figures[0]->Data.Text, "{\\fArial|i0|b0;HIJ}");
-    EXPECT_FLOAT_EQ(Ex.Figures[0]->Data.Point1.x, 60);
-    EXPECT_EQ(Ex.Figures[1]->Data.Text, "{\\fArial|i0|b0;ABCD");
-    EXPECT_FLOAT_EQ(Ex.Figures[1]->Data.TextWidth, 100.0f * 4 / 11);
+    ASSERT_EQ(Ex.Figures().size(), 2u);
+    EXPECT_EQ(Ex.Figures()[0]->Data.Text, "{\\fArial|i0|b0;HIJ}");
+    EXPECT_FLOAT_EQ(Ex.Figures()[0]->Data.Point1.x, 60);
+    EXPECT_EQ(Ex.Figures()[1]->Data.Text, "{\\fArial|i0|b0;ABCD");
+    EXPECT_FLOAT_EQ(Ex.Figures()[1]->Data.TextWidth, 100.0f * 4 / 11);
 }
 
 // ---------------------------------------------------------------- the box that skips figures
@@ -452,7 +453,7 @@ TEST(WhiteMaskIndex, ConservativeBoxHoldsTheFigureRectangle) {
     std::mt19937 rng(7);
     std::uniform_real_distribution<float> c(-300, 300), s(0, 120), rot(0, 3);
     for (int i = 0; i < 400; ++i) {
-        TmvDXFExport ex;
+        TFigureCollector ex;
         const float angles[] = {0, 90, 270, 45};
         ex.AddMText(TextData(c(rng), c(rng), angles[i % 4], s(rng), s(rng) / 4, "x"));
         TdxfExportData e = CircleData(c(rng), c(rng), s(rng));
@@ -460,12 +461,12 @@ TEST(WhiteMaskIndex, ConservativeBoxHoldsTheFigureRectangle) {
         e.Point2 = i % 2 ? TdxfPoint{s(rng), 0, 0} : TdxfPoint{0, s(rng), 0};
         e.Radius = 0.3f;
         ex.AddEllipse(e);
-        e.Kind = static_cast<std::uint8_t>(i % 2);
+        e.Kind = static_cast<ArcShape>(i % 2);
         e.StartAngle = rot(rng);
         e.EndAngle = rot(rng);
         ex.AddArc(e);
         ex.AddPolyline(PolyData({{c(rng), c(rng), 0}, {c(rng), c(rng), 0}}), 0);
-        for (const auto& f : ex.Figures) {
+        for (const auto& f : ex.Figures()) {
             const TBox b = ConservativeBox(*f);
             // Probes anywhere, and probes with whole-number edges next to the box.
             std::uniform_int_distribution<std::int64_t> nearX(b.Left - 4, b.Right + 4),
@@ -518,7 +519,7 @@ TEST(WhiteMaskIndex, FirstMeetingFindsTheEarliestMaskInOrder) {
 // A random drawing: every kind of figure, masks of all sizes overlapping each
 // other, coordinates on whole and half units, and now and then one that
 // does not fit 32 bits.
-void BuildRandomDrawing(TmvDXFExport& ex, std::uint32_t seed, int figures, int maskPercent) {
+void BuildRandomDrawing(TFigureCollector& ex, std::uint32_t seed, int figures, int maskPercent) {
     std::mt19937 rng(seed);
     const float scale = seed % 3 == 0 ? 1.0f : (seed % 3 == 1 ? 4.0f : 60.0f);
     std::uniform_int_distribution<int> pick(0, 99), halfUnits(-40, 440);
@@ -547,7 +548,7 @@ void BuildRandomDrawing(TmvDXFExport& ex, std::uint32_t seed, int figures, int m
             const int n = 1 + pick(rng) % 6;
             for (int j = 0; j < n; ++j)
                 pts.push_back(pt());
-            d.Flags = static_cast<std::uint8_t>(pick(rng) % 2);
+            d.Flags = static_cast<FigureFlags>(pick(rng) % 2);
             d.Count = 1;
             if (withHuge && pick(rng) < 2) pts.back().y = -3e9f;
             d.Points.push_back(pts);
@@ -576,8 +577,8 @@ void BuildRandomDrawing(TmvDXFExport& ex, std::uint32_t seed, int figures, int m
             }
         } else if (k < 56) {
             d.Point1 = pt();
-            d.Kind = static_cast<std::uint8_t>(pick(rng) < 75 ? 0 : 1);
-            if (d.Kind == 0) {
+            d.Kind = pick(rng) < 75 ? ArcShape::Circular : ArcShape::Elliptical;
+            if (d.Kind == ArcShape::Circular) {
                 d.Radius = len(rng) * scale / 2;
                 d.StartAngle = static_cast<float>(pick(rng) * 4);
                 d.EndAngle = static_cast<float>(pick(rng) * 4);
@@ -619,7 +620,7 @@ void BuildRandomDrawing(TmvDXFExport& ex, std::uint32_t seed, int figures, int m
             if (pick(rng) < 5) b.x = a.x;
             ex.AddHatch(WhiteFill(a.x, a.y, b.x, b.y));
         }
-        if (pick(rng) < 10) ex.Figures.back()->Layer = layers[pick(rng) % 3];
+        if (pick(rng) < 10) ex.Figures().back()->Layer = layers[pick(rng) % 3];
     }
 }
 
@@ -657,15 +658,22 @@ std::string Difference(const TmvExpDXFFigure& a, const TmvExpDXFFigure& b) {
 // Returns whether both passes failed with a range error.
 bool ExpectSameAsReference(std::uint32_t seed, int figures, int maskPercent) {
     SCOPED_TRACE("seed " + std::to_string(seed));
+    // The plain pass runs on the drawing before it is handed to an exporter;
+    // the indexed one inside the exporter, which masks while it saves.
+    TFigureCollector drawing, same;
+    BuildRandomDrawing(drawing, seed, figures, maskPercent);
+    BuildRandomDrawing(same, seed, figures, maskPercent);
     TmvDXFExport plain, indexed;
-    BuildRandomDrawing(plain, seed, figures, maskPercent);
-    BuildRandomDrawing(indexed, seed, figures, maskPercent);
+    for (auto& f : same.Figures())
+        indexed.AddFigure(std::move(f));
     indexed.SetParseWhite(true);
 
     bool plainFailed = false, indexedFailed = false;
     std::string plainFile, indexedFile;
     try {
-        ApplyWhiteMasksReference(plain.Figures);
+        ApplyWhiteMasksReference(drawing.Figures());
+        for (auto& f : drawing.Figures())
+            plain.AddFigure(std::move(f));
         plainFile = plain.SaveToString();
     } catch (const ERangeError&) {
         plainFailed = true;
@@ -677,9 +685,11 @@ bool ExpectSameAsReference(std::uint32_t seed, int figures, int maskPercent) {
     }
     EXPECT_EQ(plainFailed, indexedFailed);
     if (plainFailed || indexedFailed) return plainFailed && indexedFailed;
-    EXPECT_EQ(plain.Figures.size(), indexed.Figures.size());
-    for (std::size_t i = 0; i < std::min(plain.Figures.size(), indexed.Figures.size()); ++i) {
-        const std::string difference = Difference(*plain.Figures[i], *indexed.Figures[i]);
+    const TFigureList& a = plain.Figures();
+    const TFigureList& b = indexed.Figures();
+    EXPECT_EQ(a.size(), b.size());
+    for (std::size_t i = 0; i < std::min(a.size(), b.size()); ++i) {
+        const std::string difference = Difference(*a[i], *b[i]);
         if (!difference.empty()) {
             ADD_FAILURE() << "figure " << i << ": " << difference;
             break;
@@ -705,14 +715,14 @@ TEST(WhiteMaskIndexed, SameAsThePlainPassOnLargerDrawings) {
 }
 
 TEST(WhiteMaskIndexed, RangeErrorLeavesTheFiguresAsTheyWere) {
-    TmvDXFExport ex;
+    TFigureCollector ex;
     ex.AddLine(LineData(0, 0, 10, 10));
     ex.AddLine(LineData(0, 0, 3e9f, 0));
     ex.AddHatch(WhiteFill(50, 0, 150, 100));
-    const TmvExpDXFFigure* first = ex.Figures[0].get();
-    EXPECT_THROW(ApplyWhiteMasks(ex.Figures), ERangeError);
-    ASSERT_EQ(ex.Figures.size(), 3u);
-    EXPECT_EQ(ex.Figures[0].get(), first);
+    const TmvExpDXFFigure* first = ex.Figures()[0].get();
+    EXPECT_THROW(ApplyWhiteMasks(ex.Figures()), ERangeError);
+    ASSERT_EQ(ex.Figures().size(), 3u);
+    EXPECT_EQ(ex.Figures()[0].get(), first);
 }
 
 } // namespace

@@ -45,7 +45,7 @@ QImage PaintFile(const std::string& path, QSize size) {
     exporter.LoadFromFile(path);
     QImage image(size, QImage::Format_ARGB32);
     QPainter painter(&image);
-    TFigurePainter::Paint(painter, exporter.Figures, QRectF(QPointF(0, 0), QSizeF(size)));
+    TFigurePainter::Paint(painter, exporter.Figures(), QRectF(QPointF(0, 0), QSizeF(size)));
     return image;
 }
 

@@ -50,7 +50,7 @@ void AddEveryKind(TmvDXFExport& ex) {
     ex.AddArc(d);
 
     d = Pen(4);
-    d.Kind = 1; // elliptical arc
+    d.Kind = ArcShape::Elliptical;
     d.Point1 = {700, 200, 0};
     d.Point2 = {0, 60, 0};
     d.Radius = 0.4f;
@@ -88,13 +88,13 @@ void AddEveryKind(TmvDXFExport& ex) {
     // Hatches: solid polygon with a hole, every pattern, circle and ellipse.
     d = TdxfExportData{};
     d.Color = 30;
-    d.Kind = 0;
+    d.Kind = HatchKind::Polygon;
     d.Count = 2;
     d.Points = {{{0, 600, 0}, {200, 600, 0}, {200, 800, 0}, {0, 800, 0}},
                 {{50, 650, 0}, {150, 650, 0}, {100, 750, 0}}};
     ex.AddHatch(d);
     for (std::uint8_t style = 2; style <= 7; ++style) {
-        d.HatchStyle = style;
+        d.HatchStyle = static_cast<BrushHatch>(style);
         d.Count = 1;
         const float x = 250.0f * style;
         d.Points = {{{x, 600, 0}, {x + 200, 600, 0}, {x + 200, 800, 0}, {x, 800, 0}, {x, 600, 0}}};
@@ -102,14 +102,14 @@ void AddEveryKind(TmvDXFExport& ex) {
     }
     d = TdxfExportData{};
     d.Color = 40;
-    d.Kind = 1;
+    d.Kind = HatchKind::Circle;
     d.Point1 = {100, 1000, 0};
     d.Radius = 80;
     d.StartAngle = 0;
     d.EndAngle = 360;
     ex.AddHatch(d);
-    d.Kind = 2;
-    d.HatchStyle = 6;
+    d.Kind = HatchKind::Ellipse;
+    d.HatchStyle = BrushHatch::Cross;
     d.Point1 = {400, 1000, 0};
     d.Point2 = {0, 100, 0};
     d.Radius = 0.5f;

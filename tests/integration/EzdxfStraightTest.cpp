@@ -3,6 +3,7 @@
 
 #include "TestUtil.h"
 #include "dxf/DXFExport.h"
+#include "figure/LineTypes.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +20,8 @@ TEST(IndependentReader, SkeletonAndStraightEntities) {
             const std::string empty = dir / ("empty" + std::to_string(version) + ".dxf");
             if (!use01mm) TmvDXFExport().SaveToFile(empty), files.push_back(empty);
             for (int style = 1; style <= 4; ++style)
-                e.AddLineType(LineTypeNames[style].Name, LineTypeNames[style].Dashes, LineTypeNames[style].Last);
+                e.AddLineType(LineTypeNames[style].Name, LineTypeNames[style].Dashes,
+                              LineTypeNames[style].Last);
             TdxfExportData d;
             d.Color = 1;
             d.PenWidth = 3;
@@ -33,7 +35,7 @@ TEST(IndependentReader, SkeletonAndStraightEntities) {
             d.ConstWidth = 1.5f;
             d.Color = 0;
             e.AddRectangle(d);
-            d.Flags = 1;
+            d.Flags = FigureFlags::Closed;
             d.Count = 2;
             d.Points = {{{0, 0, 0}, {10, 0, 0}, {10, 10, 0}}, {{5, 5, 0}}};
             e.AddPolyline(d, 0);

@@ -35,7 +35,7 @@ TEST(Examples, EveryExampleMetafileConvertsAndPassesTheAudit) {
     for (const fs::path& in : inputs) {
         TmvDXFExport exporter;
         exporter.LoadFromFile(in.string());
-        EXPECT_GT(exporter.Figures.size(), 10u) << in;
+        EXPECT_GT(exporter.Figures().size(), 10u) << in;
         written.push_back(out / (in.stem().string() + ".dxf"));
         exporter.SaveToFile(written.back());
     }

@@ -1,7 +1,8 @@
 // Drawing records to figures: which figures, in which order, with which
 // description; and records whose counts do not fit their size.
 #include "InterpretFixture.h"
-#include "dxf/Layers.h"
+#include "figure/Colors.h"
+#include "figure/LineTypes.h"
 #include "platform/Errors.h"
 
 #include <cmath>
@@ -30,10 +31,10 @@ TEST_F(InterpretTest, PolygonFillAndOutlineUnlessCovered) {
     EXPECT_EQ(D(0).Color, RedIndex);
     EXPECT_EQ(D(1).Color, RedIndex);
     EXPECT_EQ(D(2).Color, BlueIndex);
-    EXPECT_EQ(D(2).Flags, 1);
+    EXPECT_EQ(D(2).Flags, FigureFlags::Closed);
     EXPECT_EQ(Vertices(2), Pts({{0, 0}, {10, 0}, {10, -10}}));
     EXPECT_EQ(D(4).Color, RedIndex);
-    EXPECT_EQ(D(4).Flags, 1);
+    EXPECT_EQ(D(4).Flags, FigureFlags::Closed);
 }
 
 TEST_F(InterpretTest, HatchedBrushNeverCoversTheOutline) {
@@ -41,7 +42,7 @@ TEST_F(InterpretTest, HatchedBrushNeverCoversTheOutline) {
     B.Poly(emr::POLYGON, {{0, 0}, {10, 0}, {10, 10}});
     Load();
     EXPECT_EQ(Kinds(), (std::vector<K>{K::Hatch, K::Polyline}));
-    EXPECT_EQ(D(0).HatchStyle, 2);
+    EXPECT_EQ(D(0).HatchStyle, BrushHatch::Horizontal);
 }
 
 TEST_F(InterpretTest, OpenRecordsDrawOnlyTheirOutline) {
@@ -51,7 +52,7 @@ TEST_F(InterpretTest, OpenRecordsDrawOnlyTheirOutline) {
     B.SelectObject(NullPen).Poly(emr::POLYLINE, {{0, 0}, {10, 0}}); // no pen: nothing
     Load();
     EXPECT_EQ(Kinds(), (std::vector<K>{K::Polyline, K::PolyBezier}));
-    EXPECT_EQ(D(0).Flags, 0);
+    EXPECT_EQ(D(0).Flags, FigureFlags::None);
     EXPECT_EQ(Vertices(1), Pts({{0, 0}, {1, -1}, {2, -1}, {3, 0}}));
 }
 
@@ -63,7 +64,7 @@ TEST_F(InterpretTest, PolyPolylineGivesOnePolylinePerList) {
     EXPECT_EQ(Vertices(0), Pts({{0, 0}, {1, -1}}));
     EXPECT_EQ(Vertices(1), Pts({{2, -2}}));
     EXPECT_EQ(Vertices(2), Pts({{3, -3}, {4, -4}, {5, -5}}));
-    EXPECT_EQ(D(2).Flags, 0);
+    EXPECT_EQ(D(2).Flags, FigureFlags::None);
 }
 
 TEST_F(InterpretTest, PolyPolygonGivesOneHatchThenTheOutlines) {
@@ -71,9 +72,9 @@ TEST_F(InterpretTest, PolyPolygonGivesOneHatchThenTheOutlines) {
     B.PolyPoly16(emr::POLYPOLYGON16, {{{0, 0}, {10, 0}, {10, 10}}, {{2, 2}, {3, 3}, {2, 3}}});
     Load();
     EXPECT_EQ(Kinds(), (std::vector<K>{K::Hatch, K::Polyline, K::Polyline}));
-    EXPECT_EQ(D(0).HatchStyle, 4);
-    EXPECT_EQ(D(0).Kind, 0);
-    EXPECT_EQ(D(1).Flags, 1);
+    EXPECT_EQ(D(0).HatchStyle, BrushHatch::ForwardDiagonal);
+    EXPECT_EQ(D(0).Kind, HatchKind::Polygon);
+    EXPECT_EQ(D(1).Flags, FigureFlags::Closed);
     EXPECT_EQ(D(1).Text, "_DASH");
     EXPECT_EQ(Vertices(2), Pts({{2, -2}, {3, -3}, {2, -3}}));
 
@@ -161,7 +162,7 @@ TEST_F(InterpretTest, RoundRectIsAnOctagonWhateverTheBrush) {
     EXPECT_EQ(Kinds(), (std::vector<K>{K::Polyline, K::Polyline, K::Polyline}));
     EXPECT_EQ(Vertices(0),
               Pts({{10, 0}, {90, 0}, {100, -10}, {100, -50}, {90, -60}, {10, -60}, {0, -50}, {0, -10}}));
-    EXPECT_EQ(D(0).Flags, 1);
+    EXPECT_EQ(D(0).Flags, FigureFlags::Closed);
     EXPECT_EQ(D(0).Color, 0); // no pen
     EXPECT_EQ(D(1).Color, 7);
     EXPECT_EQ(Vertices(1)[0], (TdxfPoint{110, 0, 0}));
@@ -174,7 +175,7 @@ TEST_F(InterpretTest, RoundRectIsAnOctagonWhateverTheBrush) {
 TEST_F(InterpretTest, EllipseOrCircleFromTheBox) {
     B.Ellipse(0, 0, 100, 100).Ellipse(0, 0, 100, 99).Ellipse(0, 0, 100, 50).Ellipse(0, 0, 50, 100);
     Load();
-    ASSERT_EQ(Exporter.Figures.size(), 4u);
+    ASSERT_EQ(Exporter.Figures().size(), 4u);
     EXPECT_FALSE(Fig<TmvExpDXFEllipse>(0).IsEllipse);
     EXPECT_EQ(D(0).Point1, (TdxfPoint{50.5f, -50.5f, 0}));
     EXPECT_EQ(D(0).Radius, 50.5f);
@@ -196,10 +197,10 @@ TEST_F(InterpretTest, EllipseOutlineComesBeforeItsFill) {
     Load();
     EXPECT_EQ(Kinds(), (std::vector<K>{K::Ellipse, K::Hatch, K::Ellipse, K::Hatch}));
     EXPECT_EQ(D(0).Color, RedIndex); // no covering rule here
-    EXPECT_EQ(D(1).Kind, 1);
+    EXPECT_EQ(D(1).Kind, HatchKind::Circle);
     EXPECT_EQ(D(1).Point1, (TdxfPoint{40.5f, -40.5f, 0}));
     EXPECT_EQ(D(1).Radius, 50.5f);
-    EXPECT_EQ(D(3).Kind, 2);
+    EXPECT_EQ(D(3).Kind, HatchKind::Ellipse);
     EXPECT_EQ(D(3).Point2, (TdxfPoint{50.5f, 0, 0}));
     EXPECT_EQ(D(3).EndAngle, 360);
 }
@@ -210,7 +211,7 @@ TEST_F(InterpretTest, TurnedOverBoxesAreOrderedBeforeTheSetUp) {
     // A mirroring transform turns every box over.
     B.SetWorldTransform(1, 0, 0, -1, 0, 0).Ellipse(0, 0, 100, 100).Ellipse(0, 0, 100, 50);
     Load();
-    ASSERT_EQ(Exporter.Figures.size(), 6u);
+    ASSERT_EQ(Exporter.Figures().size(), 6u);
     EXPECT_FALSE(Fig<TmvExpDXFEllipse>(0).IsEllipse);
     EXPECT_EQ(D(0).Point1, (TdxfPoint{50.5f, -50.5f, 0}));
     EXPECT_EQ(D(0).Radius, 50.5f);
@@ -220,7 +221,7 @@ TEST_F(InterpretTest, TurnedOverBoxesAreOrderedBeforeTheSetUp) {
     EXPECT_EQ(D(2).Point1, (TdxfPoint{0, 2, 0}));
     EXPECT_EQ(D(2).Point2, (TdxfPoint{0, 3, 0}));
     EXPECT_FLOAT_EQ(D(2).Radius, 1.0f / 3);
-    EXPECT_EQ(Fig<TmvExpDXFArc>(3).ArcKind, 1);
+    EXPECT_EQ(Fig<TmvExpDXFArc>(3).ArcKind, ArcShape::Elliptical);
     EXPECT_FALSE(Fig<TmvExpDXFEllipse>(4).IsEllipse);
     EXPECT_EQ(D(4).Point1, (TdxfPoint{50.5f, 49.5f, 0}));
     EXPECT_EQ(D(4).Radius, 50.5f);
@@ -245,7 +246,7 @@ TEST_F(InterpretTest, CircularArcAnglesInDegrees) {
     ASSERT_EQ(Kinds(), (std::vector<K>{K::Arc, K::Arc}));
     EXPECT_EQ(D(0).Point1, (TdxfPoint{50.5f, -50.5f, 0}));
     EXPECT_EQ(D(0).Radius, 50.5f);
-    EXPECT_EQ(D(0).Kind, 0);
+    EXPECT_EQ(D(0).Kind, ArcShape::Circular);
     EXPECT_NEAR(D(0).StartAngle, std::atan2(0.5f, 49.5f) * Deg, 1e-4);
     EXPECT_NEAR(D(0).EndAngle, std::atan2(50.5f, -0.5f) * Deg, 1e-4);
     EXPECT_NEAR(D(0).StartAngle, 0.5787f, 1e-3);
@@ -262,7 +263,7 @@ TEST_F(InterpretTest, EllipticalArcParametersFromTheMajorAxis) {
     Load();
     ASSERT_EQ(Kinds(), (std::vector<K>{K::Arc, K::Arc}));
     const float ratioX = 50.5f / 100.5f;
-    EXPECT_EQ(D(0).Kind, 1);
+    EXPECT_EQ(D(0).Kind, ArcShape::Elliptical);
     EXPECT_EQ(D(0).Point2, (TdxfPoint{100.5f, 0, 0}));
     EXPECT_FLOAT_EQ(D(0).Radius, ratioX);
     EXPECT_NEAR(D(0).StartAngle, std::atan2(0.5f, 100.5f * ratioX), 1e-6);
@@ -292,7 +293,7 @@ TEST_F(InterpretTest, AngleArcKeepsItsRadiusUntransformed) {
     EXPECT_EQ(D(0).Radius, 5);
     EXPECT_EQ(D(0).StartAngle, 30);
     EXPECT_EQ(D(0).EndAngle, 75);
-    EXPECT_EQ(D(0).Kind, 0);
+    EXPECT_EQ(D(0).Kind, ArcShape::Circular);
     EXPECT_EQ(Interp().Position, (TIntPoint{2, 2}));
 }
 
@@ -304,7 +305,7 @@ TEST_F(InterpretTest, TextAlignmentValues) {
         B.SetTextAlign(m).TextOut(0, 0, u"x");
     Load();
     std::vector<int> align;
-    for (const auto& f : Exporter.Figures)
+    for (const auto& f : Exporter.Figures())
         align.push_back(f->Data.Align);
     EXPECT_EQ(align, (std::vector<int>{7, 2, 1, 0, 6, 8, 7}));
 }
@@ -331,17 +332,17 @@ TEST_F(InterpretTest, TextHeightRotationAndItalicFromTheFont) {
     B.SetWorldTransform(1, 0, 0, -2, 0, 0).TextOut(0, 0, u"ab");
     B.CreateFont(2, u"Arial", 0).SelectObject(2).TextOut(0, 0, u"ab");
     Load();
-    ASSERT_EQ(Exporter.Figures.size(), 3u);
+    ASSERT_EQ(Exporter.Figures().size(), 3u);
     EXPECT_EQ(D(0).Height, 12.5f);
     EXPECT_EQ(D(0).Rotation, 90);
-    EXPECT_EQ(D(0).Flags, 1);
+    EXPECT_EQ(D(0).Flags, FigureFlags::Italic);
     EXPECT_EQ(D(0).Text, "{\\fArial|i1|b0;ab}");
     EXPECT_EQ(D(0).TextWidth, 20); // default face, font height
     EXPECT_EQ(Measure.Calls[0].Face, "");
     EXPECT_EQ(Measure.Calls[0].Height, -20);
     EXPECT_EQ(D(1).Height, 25);
     EXPECT_EQ(D(2).Height, 0);
-    EXPECT_EQ(D(2).Flags, 0);
+    EXPECT_EQ(D(2).Flags, FigureFlags::None);
 }
 
 TEST_F(InterpretTest, TextFormatCodes) {
@@ -352,11 +353,11 @@ TEST_F(InterpretTest, TextFormatCodes) {
         .TextOut(0, 0, u"\xF061\x2211\xF062\x0041\xF063");
     B.CreateFont(4, u"symbol", -10).SelectObject(4).TextOut(0, 0, u"\xF061");
     Load();
-    ASSERT_EQ(Exporter.Figures.size(), 4u);
+    ASSERT_EQ(Exporter.Figures().size(), 4u);
     EXPECT_EQ(D(0).Text, "{\\fArial|i0|b1;\\LHello}");
     EXPECT_EQ(D(1).Text, "{\\fSymbol|b0|i0|c2;ab}");
     EXPECT_EQ(D(2).Text, "{\\fSymbol|b0|i0|c2;\\Lab}"); // stops at the unit with a zero byte
-    EXPECT_EQ(D(2).Flags, 1);
+    EXPECT_EQ(D(2).Flags, FigureFlags::Italic);
     EXPECT_EQ(D(3).Text, "{\\fsymbol|i0|b0;?}"); // the name's case counts
     EXPECT_EQ(Interp().TextString, D(3).Text);
 }
@@ -368,7 +369,7 @@ TEST_F(InterpretTest, TextIsConvertedAndCutToItsCharacterCount) {
     B.TextOut(0, 0, u"abc", 0);
     B.TextOut(0, 0, std::u16string_view(u"\0abc", 4));
     Load();
-    ASSERT_EQ(Exporter.Figures.size(), 3u); // no character, no figure
+    ASSERT_EQ(Exporter.Figures().size(), 3u); // no character, no figure
     EXPECT_EQ(D(0).Text, "abc");
     EXPECT_EQ(D(1).Text, "ab");
     EXPECT_EQ(D(2).Text, "\xE9\x80?");
@@ -380,7 +381,7 @@ TEST_F(InterpretTest, UpdateCPTextStartsAtThePositionAndMovesPastIt) {
     B.CreateFont(2, u"Arial", -20, 900).SelectObject(2).TextOut(5, 5, u"abcd");
     B.TextOut(0, 0, std::u16string_view(u"\0", 1)); // empty: does not move
     Load();
-    ASSERT_EQ(Exporter.Figures.size(), 3u);
+    ASSERT_EQ(Exporter.Figures().size(), 3u);
     EXPECT_EQ(D(0).Point1, (TdxfPoint{100, -100, 0}));
     EXPECT_EQ(D(1).Point1, (TdxfPoint{130, -100, 0})); // 3 characters of width 10
     EXPECT_EQ(D(2).Point1, (TdxfPoint{150, -100, 0}));
@@ -392,7 +393,7 @@ TEST_F(InterpretTest, UpdateCPTextStartsAtThePositionAndMovesPastIt) {
 TEST_F(InterpretTest, UpdateCPWithoutFontDoesNotMove) {
     B.MoveTo(7, 7).SetTextAlign(1).TextOut(0, 0, u"abc").TextOut(0, 0, u"d");
     Load();
-    ASSERT_EQ(Exporter.Figures.size(), 2u);
+    ASSERT_EQ(Exporter.Figures().size(), 2u);
     EXPECT_EQ(D(1).Point1, (TdxfPoint{7, -7, 0}));
 }
 
@@ -400,7 +401,7 @@ TEST_F(InterpretTest, NegativeCharacterCountIsARangeError) {
     B.TextOut(0, 0, u"ok");
     B.Add(TRecordBytes(emr::EXTTEXTOUTW).Rect(0, 0, 0, 0).U32(1).F32(1).F32(1).I32(0).I32(0).I32(-1).U32(76));
     EXPECT_EQ(LoadError(), "Fehler bei Bereichsprüfung");
-    EXPECT_EQ(Exporter.Figures.size(), 1u);
+    EXPECT_EQ(Exporter.Figures().size(), 1u);
 }
 
 // ---------------------------------------------------------------- counts that do not fit the record
@@ -457,7 +458,7 @@ TEST_F(InterpretTest, CountsPastTheRecordAreInvalid) {
             error = e.what();
         }
         EXPECT_EQ(error, invalid) << "record " << i;
-        EXPECT_EQ(exporter.Figures.size(), 1u) << "record " << i; // what came before stays
+        EXPECT_EQ(exporter.Figures().size(), 1u) << "record " << i; // what came before stays
     }
 }
 

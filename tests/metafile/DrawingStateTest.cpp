@@ -1,8 +1,9 @@
 // The device-context model: mapping, transforms, saved state, objects and
 // stock objects, pens and line types.
 #include "InterpretFixture.h"
-#include "dxf/Layers.h"
-#include "dxf/Rounding.h"
+#include "figure/Colors.h"
+#include "figure/LineTypes.h"
+#include "figure/Rounding.h"
 #include "platform/Errors.h"
 
 #include <cmath>
@@ -22,7 +23,7 @@ int CountOf(const std::string& text, const std::string& what) {
 
 std::string LineTypeText(const TmvDXFExport& e) {
     std::string s;
-    for (const std::string& line : e.LineTypeLines.Lines())
+    for (const std::string& line : e.LineTypeLines().Lines())
         s += line + "\n";
     return s;
 }
@@ -69,7 +70,7 @@ TEST_F(InterpretTest, PointOutside32BitsIsARangeErrorAndKeepsEarlierFigures) {
     B.SetWorldTransform(1e6f, 0, 0, 1, 0, 0).Poly(emr::POLYLINE, {{3000, 0}});
     B.Poly(emr::POLYLINE, {{1, 0}});
     EXPECT_EQ(LoadError(), "Fehler bei Bereichsprüfung");
-    EXPECT_EQ(Exporter.Figures.size(), 1u);
+    EXPECT_EQ(Exporter.Figures().size(), 1u);
 }
 
 TEST_F(InterpretTest, ModifyWorldTransformMultipliesOnTheRightSide) {
@@ -106,7 +107,7 @@ TEST_F(InterpretTest, RestoreReturnsToTheStateOfTheSave) {
     B.SetWorldTransform(2, 0, 0, 2, 0, 0).SetWindowOrg(0, 0).MoveTo(50, 50).SetTextAlign(0);
     B.SelectObject(NullPen).RestoreDC().Poly(emr::POLYLINE, {{10, 10}});
     Load();
-    ASSERT_EQ(Exporter.Figures.size(), 1u); // the pen is back
+    ASSERT_EQ(Exporter.Figures().size(), 1u); // the pen is back
     EXPECT_EQ(Vertices(0), Pts({{9, -9}}));
     EXPECT_EQ(Interp().Position, (TIntPoint{5, 5}));
     EXPECT_EQ(Interp().TextAlign, 24u);
@@ -127,7 +128,7 @@ TEST_F(InterpretTest, RestoreWithoutSaveInstallsTheEmptyState) {
     B.SelectObject(BlackPen).SelectObject(WhiteBrush).MoveTo(4, 4).RestoreDC();
     B.Poly(emr::POLYGON, {{10, 10}, {20, 20}});
     Load();
-    EXPECT_TRUE(Exporter.Figures.empty()); // neither pen nor brush
+    EXPECT_TRUE(Exporter.Figures().empty()); // neither pen nor brush
     EXPECT_EQ(Interp().XForm, TXForm{});
     EXPECT_EQ(Interp().Position, (TIntPoint{0, 0}));
 }
@@ -157,7 +158,7 @@ TEST_F(InterpretTest, StockObjectColours) {
     B.Poly(emr::POLYLINE, {{0, 0}});
     Load();
     std::vector<std::int32_t> colours;
-    for (const auto& f : Exporter.Figures)
+    for (const auto& f : Exporter.Figures())
         colours.push_back(f->Data.Color);
     EXPECT_EQ(colours, (std::vector<std::int32_t>{255, 254, 8, 251, 7, 255, 7, 7}));
     EXPECT_EQ(D(6).PenWidth, 0);
@@ -170,7 +171,7 @@ TEST_F(InterpretTest, AlternativeBlackReachesStockAndCreatedObjects) {
     B.SelectObject(BlackBrush).Rectangle(0, 0, 5, 5);
     B.SetTextColor(Black).TextOut(0, 0, u"t").SetPixel(1, 1, Black);
     Load();
-    ASSERT_EQ(Exporter.Figures.size(), 5u); // the rectangle's outline is covered
+    ASSERT_EQ(Exporter.Figures().size(), 5u); // the rectangle's outline is covered
     for (std::size_t i = 0; i < 5; ++i)
         EXPECT_EQ(D(i).Color, 250) << i;
 }
@@ -199,12 +200,12 @@ TEST_F(InterpretTest, BrushStylesAndHatches) {
     for (std::uint32_t i = 1; i <= 4; ++i)
         B.SelectObject(i).Poly(emr::POLYGON, {{0, 0}});
     Load();
-    ASSERT_EQ(Exporter.Figures.size(), 4u);
-    EXPECT_EQ(D(0).HatchStyle, 0);
+    ASSERT_EQ(Exporter.Figures().size(), 4u);
+    EXPECT_EQ(D(0).HatchStyle, BrushHatch::Solid);
     EXPECT_EQ(D(0).Color, ColorToIndex(Blue, false));
-    EXPECT_EQ(D(1).HatchStyle, 6);
-    EXPECT_EQ(D(2).HatchStyle, 0);
-    EXPECT_EQ(D(3).HatchStyle, 0);
+    EXPECT_EQ(D(1).HatchStyle, BrushHatch::Cross);
+    EXPECT_EQ(D(2).HatchStyle, BrushHatch::Solid);
+    EXPECT_EQ(D(3).HatchStyle, BrushHatch::Solid);
 }
 
 TEST_F(InterpretTest, FontFields) {
@@ -236,7 +237,7 @@ TEST_F(InterpretTest, DeletingTheSavedPenKeepsIt) {
     B.Poly(emr::POLYLINE, {{0, 0}}); // still selected
     B.SelectObject(BlackPen).SelectObject(1).Poly(emr::POLYLINE, {{0, 0}});
     Load();
-    ASSERT_EQ(Exporter.Figures.size(), 2u);
+    ASSERT_EQ(Exporter.Figures().size(), 2u);
     EXPECT_EQ(D(0).Color, ColorToIndex(Red, false));
     EXPECT_EQ(D(1).Color, ColorToIndex(Red, false));
 }
@@ -247,7 +248,7 @@ TEST_F(InterpretTest, DeletingTheSelectedObjectsUnselectsThem) {
     B.Poly(emr::POLYGON, {{0, 0}});
     B.SelectObject(1).SelectObject(2).Poly(emr::POLYGON, {{0, 0}}); // the slots are empty
     Load();
-    EXPECT_TRUE(Exporter.Figures.empty());
+    EXPECT_TRUE(Exporter.Figures().empty());
     EXPECT_EQ(Interp().Objects.at(1), nullptr);
 }
 
@@ -257,7 +258,7 @@ TEST_F(InterpretTest, ReplacingASelectedOrSavedObjectLeavesNoReference) {
     B.Poly(emr::POLYLINE, {{0, 0}});
     B.RestoreDC().Poly(emr::POLYLINE, {{0, 0}});
     Load();
-    EXPECT_TRUE(Exporter.Figures.empty());
+    EXPECT_TRUE(Exporter.Figures().empty());
     EXPECT_EQ(Interp().Pen, nullptr);
     EXPECT_EQ(Interp().SavedState.Pen, nullptr);
     EXPECT_EQ(Interp().Brush, nullptr); // created, not selected
@@ -267,7 +268,7 @@ TEST_F(InterpretTest, ObjectIndexLimit) {
     B.CreatePen(0xFFFF, 0, 0, Red).SelectObject(0xFFFF).Poly(emr::POLYLINE, {{0, 0}});
     B.CreatePen(0x10000, 0, 0, Red);
     EXPECT_EQ(LoadError(), "Der Index der Liste überschreitet das Maximum (65536)");
-    EXPECT_EQ(Exporter.Figures.size(), 1u);
+    EXPECT_EQ(Exporter.Figures().size(), 1u);
 
     TmvDXFExport other;
     other.LoadFromMetafile(TEnhMetafile::FromEmfBytes(TEmfBuilder().CreatePen(0, 0, 0, Red).Build()));
@@ -278,7 +279,7 @@ TEST_F(InterpretTest, ObjectIndexLimit) {
     } catch (const EListError& e) {
         EXPECT_STREQ(e.what(), "Der Index der Liste überschreitet das Maximum (-2)");
     }
-    EXPECT_LE(other.Interpreter->Objects.size(), 1u);
+    EXPECT_LE(other.Interpreter().Objects.size(), 1u);
 }
 
 TEST_F(InterpretTest, ShortObjectRecordIsInvalid) {
@@ -310,7 +311,7 @@ TEST_F(InterpretTest, OddPenStylesDrawContinuous) {
     B.CreatePen(3, 6, 0, Red).SelectObject(3).Poly(emr::POLYLINE, {{0, 0}});
     B.CreatePen(4, 0x10005, 0, Red).SelectObject(4).Poly(emr::POLYLINE, {{0, 0}}); // null
     Load();
-    ASSERT_EQ(Exporter.Figures.size(), 5u);
+    ASSERT_EQ(Exporter.Figures().size(), 5u);
     for (std::size_t i = 0; i < 5; ++i)
         EXPECT_EQ(D(i).Text, "") << i;
     EXPECT_EQ(CountOf(LineTypeText(Exporter), "_DASH\n"), 1);
@@ -322,7 +323,7 @@ TEST_F(InterpretTest, LineTypesComeAgainInTheNextDrawing) {
     Exporter.LoadFromMetafile(
         TEnhMetafile::FromEmfBytes(TEmfBuilder().Poly(emr::POLYLINE, {{0, 0}}).Build()));
     EXPECT_EQ(CountOf(LineTypeText(Exporter), "_DASH\n"), 1);
-    EXPECT_EQ(Exporter.Figures.size(), 2u); // the pen of the first file still draws
+    EXPECT_EQ(Exporter.Figures().size(), 2u); // the pen of the first file still draws
 }
 
 TEST_F(InterpretTest, TransformRoundingAgreesWithTheRangeCheckedRounding) {

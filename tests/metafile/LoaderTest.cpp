@@ -112,7 +112,7 @@ TEST(Loader, FileErrorsNameTheFile) {
     EXPECT_THROW(e.LoadFromFile(dir.Path().string()), EFOpenError); // a folder
     test::WriteBytes(dir / "empty.emf", {});
     EXPECT_THROW(e.LoadFromFile(dir / "empty.emf"), EInvalidMetafile);
-    EXPECT_TRUE(e.Figures.empty());
+    EXPECT_TRUE(e.Figures().empty());
 }
 
 TEST(Loader, ReadingPastARecordIsInvalid) {

@@ -385,7 +385,7 @@ TEST(WmfConverter, ConvertedFileDrawsLikeItsEnhancedCounterpart) {
     TmvDXFExport fromWmf, fromEmf;
     fromWmf.LoadFromMetafile(Load(w.Build()));
     fromEmf.LoadFromMetafile(TEnhMetafile::FromEmfBytes(e.Build()));
-    EXPECT_EQ(fromWmf.Figures.size(), fromEmf.Figures.size());
-    EXPECT_GE(fromWmf.Figures.size(), 15u); // the comparison means something
+    EXPECT_EQ(fromWmf.Figures().size(), fromEmf.Figures().size());
+    EXPECT_GE(fromWmf.Figures().size(), 15u); // the comparison means something
     EXPECT_EQ(fromWmf.SaveToString(), fromEmf.SaveToString());
 }

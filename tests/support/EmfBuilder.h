@@ -31,7 +31,8 @@ public:
         return I32(l).I32(t).I32(r).I32(b);
     }
     TRecordBytes& Pad4() {
-        while (b_.size() % 4) b_.push_back(0);
+        while (b_.size() % 4)
+            b_.push_back(0);
         return *this;
     }
     std::size_t Size() const { return b_.size(); }
@@ -83,11 +84,13 @@ public:
     TEmfBuilder& SelectObject(std::uint32_t index) { return Add(TRecordBytes(37).U32(index)); }
     TEmfBuilder& DeleteObject(std::uint32_t index) { return Add(TRecordBytes(40).U32(index)); }
     // LOGPEN: style, width (POINTL; y unused), colour.
-    TEmfBuilder& CreatePen(std::uint32_t index, std::uint32_t style, std::int32_t width, std::uint32_t color) {
+    TEmfBuilder& CreatePen(std::uint32_t index, std::uint32_t style, std::int32_t width,
+                           std::uint32_t color) {
         return Add(TRecordBytes(38).U32(index).U32(style).I32(width).I32(0).U32(color));
     }
     // EXTLOGPEN with no bitmap and no style entries.
-    TEmfBuilder& ExtCreatePen(std::uint32_t index, std::uint32_t style, std::uint32_t width, std::uint32_t color) {
+    TEmfBuilder& ExtCreatePen(std::uint32_t index, std::uint32_t style, std::uint32_t width,
+                              std::uint32_t color) {
         return Add(TRecordBytes(95)
                        .U32(index)
                        .U32(0)
@@ -98,11 +101,12 @@ public:
                        .U32(width)
                        .U32(0) // elpBrushStyle
                        .U32(color)
-                       .U32(0)  // elpHatch
+                       .U32(0)   // elpHatch
                        .U32(0)); // elpNumEntries
     }
     // LOGBRUSH: style, colour, hatch.
-    TEmfBuilder& CreateBrush(std::uint32_t index, std::uint32_t style, std::uint32_t color, std::uint32_t hatch = 0) {
+    TEmfBuilder& CreateBrush(std::uint32_t index, std::uint32_t style, std::uint32_t color,
+                             std::uint32_t hatch = 0) {
         return Add(TRecordBytes(39).U32(index).U32(style).U32(color).U32(hatch));
     }
     // LOGFONTW (92 bytes) after the index.
@@ -112,7 +116,8 @@ public:
         TRecordBytes r(82);
         r.U32(index).I32(height).I32(0).I32(escapement).I32(escapement).I32(weight);
         r.U8(italic ? 1 : 0).U8(underline ? 1 : 0).U8(0).U8(charset).U8(0).U8(0).U8(0).U8(0);
-        for (std::size_t i = 0; i < 32; ++i) r.U16(i < face.size() ? face[i] : 0);
+        for (std::size_t i = 0; i < 32; ++i)
+            r.U16(i < face.size() ? face[i] : 0);
         return Add(r);
     }
 
@@ -135,11 +140,14 @@ public:
     TEmfBuilder& PolyPoly16(std::uint32_t type, const std::vector<std::vector<TPt>>& lists) {
         TRecordBytes r(type);
         std::uint32_t total = 0;
-        for (const auto& l : lists) total += static_cast<std::uint32_t>(l.size());
-        r.Rect(0, 0, 0, 0).U32(static_cast<std::uint32_t>(lists.size())).U32(total);
-        for (const auto& l : lists) r.U32(static_cast<std::uint32_t>(l.size()));
         for (const auto& l : lists)
-            for (const TPt& p : l) r.I16(static_cast<std::int16_t>(p.x)).I16(static_cast<std::int16_t>(p.y));
+            total += static_cast<std::uint32_t>(l.size());
+        r.Rect(0, 0, 0, 0).U32(static_cast<std::uint32_t>(lists.size())).U32(total);
+        for (const auto& l : lists)
+            r.U32(static_cast<std::uint32_t>(l.size()));
+        for (const auto& l : lists)
+            for (const TPt& p : l)
+                r.I16(static_cast<std::int16_t>(p.x)).I16(static_cast<std::int16_t>(p.y));
         return Add(r);
     }
     TEmfBuilder& LineTo(std::int32_t x, std::int32_t y) { return Add(TRecordBytes(54).I32(x).I32(y)); }
@@ -168,11 +176,12 @@ public:
     // then an empty spacing array.
     TEmfBuilder& TextOut(std::int32_t x, std::int32_t y, std::u16string_view text, std::int32_t nChars = -1) {
         TRecordBytes r(84);
-        r.Rect(0, 0, 0, 0).U32(1).F32(1).F32(1); // bounds, graphics mode, scales
+        r.Rect(0, 0, 0, 0).U32(1).F32(1).F32(1);          // bounds, graphics mode, scales
         const std::uint32_t offString = 8 + 16 + 12 + 40; // record header + bounds + mode/scales + EMRTEXT
         r.I32(x).I32(y).I32(nChars < 0 ? static_cast<std::int32_t>(text.size()) : nChars).U32(offString);
         r.U32(0).Rect(0, 0, 0, 0).U32(0); // options, rectangle, offDx
-        for (char16_t c : text) r.U16(c);
+        for (char16_t c : text)
+            r.U16(c);
         return Add(r);
     }
 
@@ -180,30 +189,34 @@ public:
     std::vector<std::uint8_t> Build(std::int32_t boundsRight = 1000, std::int32_t boundsBottom = 1000) const {
         std::vector<std::vector<std::uint8_t>> all;
         TRecordBytes header(1);
-        header.Rect(0, 0, boundsRight, boundsBottom);            // rclBounds
+        header.Rect(0, 0, boundsRight, boundsBottom);             // rclBounds
         header.Rect(0, 0, boundsRight * 100, boundsBottom * 100); // rclFrame
-        header.U32(0x464D4520).U32(0x10000);                     // signature, version
+        header.U32(0x464D4520).U32(0x10000);                      // signature, version
         const std::size_t bytesAt = header.Size();
-        header.U32(0).U32(0).U16(0).U16(0);       // nBytes, nRecords, nHandles, reserved
-        header.U32(0).U32(0).U32(0);              // nDescription, offDescription, nPalEntries
+        header.U32(0).U32(0).U16(0).U16(0);          // nBytes, nRecords, nHandles, reserved
+        header.U32(0).U32(0).U32(0);                 // nDescription, offDescription, nPalEntries
         header.I32(1024).I32(768).I32(320).I32(240); // szlDevice, szlMillimeters
-        header.U32(0).U32(0).U32(0).I32(320000).I32(240000); // cbPixelFormat, offPixelFormat, bOpenGL, micrometres
+        header.U32(0).U32(0).U32(0).I32(320000).I32(
+            240000); // cbPixelFormat, offPixelFormat, bOpenGL, micrometres
         std::vector<std::uint8_t> head = header.Finish();
         TRecordBytes eof(14);
         eof.U32(0).U32(16).U32(20);
         std::vector<std::uint8_t> tail = eof.Finish();
         std::size_t total = head.size() + tail.size();
-        for (const auto& r : records_) total += r.size();
+        for (const auto& r : records_)
+            total += r.size();
         const auto n = static_cast<std::uint32_t>(records_.size() + 2);
         auto put32 = [&head](std::size_t at, std::uint32_t v) {
-            for (int i = 0; i < 4; ++i) head[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+            for (int i = 0; i < 4; ++i)
+                head[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
         };
         put32(bytesAt, static_cast<std::uint32_t>(total));
         put32(bytesAt + 4, n);
         std::vector<std::uint8_t> out;
         out.reserve(total);
         out.insert(out.end(), head.begin(), head.end());
-        for (const auto& r : records_) out.insert(out.end(), r.begin(), r.end());
+        for (const auto& r : records_)
+            out.insert(out.end(), r.begin(), r.end());
         out.insert(out.end(), tail.begin(), tail.end());
         return out;
     }

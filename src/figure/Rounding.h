@@ -7,8 +7,17 @@
 #include <cfenv>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 
 namespace mv {
+
+// Portability guard. The rounding below, and with it every mapped point, needs
+// the x87 extended long double with its 64-bit significand: adding 2^63 leaves
+// no fraction bits only at that width (a 53-bit long double loses the value,
+// a 113-bit one keeps the fraction and truncates). Rather than compute other
+// coordinates, the build stops on platforms with another long double.
+static_assert(std::numeric_limits<long double>::digits == 64,
+              "Metrovane needs the 80-bit extended long double (64-bit significand) of x86");
 
 // Nearest integer, halves to the even neighbour; ERangeError when the result
 // does not fit a signed 32-bit integer (NaN included). Every mapped point goes

@@ -1,0 +1,142 @@
+#include "dxf/GroupWriter.h"
+
+#include "dxf/Layers.h"
+#include "dxf/RealFormat.h"
+
+namespace mv {
+
+namespace {
+
+// Appends the code line: the code right-aligned in three characters (a
+// longer code takes the room it needs).
+void AppendCode(std::string& buf, int code) {
+    char tmp[12];
+    char* end = tmp + sizeof tmp;
+    char* p = end;
+    unsigned v = static_cast<unsigned>(code < 0 ? -code : code);
+    do {
+        *--p = static_cast<char>('0' + v % 10);
+        v /= 10;
+    } while (v > 0);
+    if (code < 0) *--p = '-';
+    while (end - p < 3)
+        *--p = ' ';
+    buf.append(p, static_cast<std::size_t>(end - p));
+}
+
+void AppendInt(std::string& buf, long long value) {
+    char tmp[24];
+    char* end = tmp + sizeof tmp;
+    char* p = end;
+    unsigned long long v =
+        value < 0 ? 0ULL - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
+    do {
+        *--p = static_cast<char>('0' + v % 10);
+        v /= 10;
+    } while (v > 0);
+    if (value < 0) *--p = '-';
+    buf.append(p, static_cast<std::size_t>(end - p));
+}
+
+// Upper-case hexadecimal with at least two digits.
+void AppendHex(std::string& buf, std::uint32_t v) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    char tmp[8];
+    char* end = tmp + sizeof tmp;
+    char* p = end;
+    do {
+        *--p = kDigits[v & 15];
+        v >>= 4;
+    } while (v > 0);
+    if (end - p < 2) *--p = '0';
+    buf.append(p, static_cast<std::size_t>(end - p));
+}
+
+} // namespace
+
+void TGroupWriter::AddCodeLine(int code) {
+    AppendCode(lines_.Buffer(), code);
+    lines_.EndLine();
+}
+
+void TGroupWriter::AddInt(int code, std::int32_t value) {
+    AddCodeLine(code);
+    AppendInt(lines_.Buffer(), value);
+    lines_.EndLine();
+}
+
+void TGroupWriter::AddString(int code, std::string_view value) {
+    AddCodeLine(code);
+    lines_.Add(value);
+}
+
+void TGroupWriter::AddFloat(int code, long double value) {
+    AddCodeLine(code);
+    AppendReal(lines_.Buffer(), value);
+    lines_.EndLine();
+}
+
+void TGroupWriter::AddPoint(int code, float x, float y) {
+    AddFloat(code, ScaleValue(x));
+    AddFloat(code + 10, ScaleValue(y));
+    if (extents_) extents_->Take(x, y);
+}
+
+void TGroupWriter::AddPoint3D(int code, const TdxfPoint& p) {
+    AddPoint(code, p.x, p.y);
+    AddFloat(code + 20, p.z);
+}
+
+void TGroupWriter::AddHex(int code, std::uint32_t value) {
+    AddCodeLine(code);
+    AppendHex(lines_.Buffer(), value);
+    lines_.EndLine();
+}
+
+void TGroupWriter::AddHandle() {
+    AddHex(5, static_cast<std::uint32_t>(nextHandle_));
+    ++nextHandle_;
+}
+
+void TGroupWriter::AddEntityHeader(std::string_view name, std::string_view subclass) {
+    lines_.Add("  0");
+    lines_.Add(name);
+    AddHandle();
+    if (name == "HATCH") {
+        lines_.Add("330");
+        lines_.Add("1F");
+    }
+    if (!extents_) {
+        lines_.Add("100");
+        lines_.Add("AcDbSymbolTableRecord");
+    } else {
+        lines_.Add("100");
+        lines_.Add("AcDbEntity");
+        lines_.Add("  8");
+        lines_.Add(layerName_);
+    }
+    lines_.Add("100");
+    lines_.Add(subclass);
+}
+
+void TGroupWriter::AddColor(const TdxfFigureFields& data) {
+    if (data.Color != 0 && data.Color != 256) AddInt(62, data.Color);
+}
+
+void TGroupWriter::AddLineTypeAndWeight(const TdxfFigureFields& data) {
+    if (settings_.AutoCADVersion < 1) return;
+    if (!data.Text.empty()) AddString(6, data.Text);
+    if (auto weight = LineWeightOf(data.PenWidth, settings_.Use01MM, settings_.PenWidthRatio))
+        AddInt(370, *weight);
+}
+
+void TGroupWriter::AddPolylineHeader(const TdxfFigureFields& data, std::int32_t vertexCount) {
+    AddEntityHeader("LWPOLYLINE", "AcDbPolyline");
+    AddColor(data);
+    AddLineTypeAndWeight(data);
+    AddInt(90, vertexCount);
+    AddInt(70, static_cast<std::int32_t>(data.Flags));
+    if (data.ConstWidth != 0) AddFloat(43, data.ConstWidth);
+}
+
+} // namespace mv

@@ -1,0 +1,17 @@
+#pragma once
+// Windows colours as DXF colour numbers. The interpreter converts every pen,
+// brush and text colour when it meets it; figures carry only the number.
+
+#include <array>
+#include <cstdint>
+
+namespace mv {
+
+// 8 red x 8 green x 4 blue cells.
+extern const std::array<std::uint8_t, 256> ColorCubeTable;
+
+// A Windows colour (red in the low byte) as a DXF colour number. Black is 7,
+// or 250 when alternativeBlack is set.
+std::int32_t ColorToIndex(std::uint32_t color, bool alternativeBlack);
+
+} // namespace mv

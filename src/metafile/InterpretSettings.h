@@ -1,0 +1,18 @@
+#pragma once
+// The interpreter's conversion settings: one plain value, handed to the
+// interpreter whole, so that a front end sets them in one place.
+
+#include "platform/TextMeasure.h"
+
+namespace mv {
+
+struct TInterpretSettings {
+    // Black as colour number 250 instead of 7.
+    bool AlternativeBlack = false;
+    // Text measurement; none = the platform's default. Not owned.
+    ITextMeasure* TextMeasure = nullptr;
+
+    ITextMeasure& Measure() const { return TextMeasure ? *TextMeasure : DefaultTextMeasure(); }
+};
+
+} // namespace mv
