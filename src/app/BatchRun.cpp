@@ -95,6 +95,7 @@ void ConfigureExporter(TmvDXFExport& exporter, const TBatchOptions& options) {
     exporter.SetAutoCADVersion(options.R14 ? 0 : 1);
     exporter.SetAlternativeBlack(options.AlternativeBlack);
     exporter.SetUse01MM(options.Use01MM);
+    exporter.SetClassic(options.Classic);
     SetPenRatio(exporter, options.PenWidthRatio);
 }
 

@@ -22,6 +22,9 @@ struct TBatchOptions {
     bool Use01MM = true;                // cbUse01MM
     bool AlternativeBlack = false;      // cbAlternativeBlack
     std::string PenWidthRatio = "-1.0"; // edtPenWidthRatio text
+    // cbClassic: the reduced interpretation of earlier versions. A setting of
+    // the window and the command line, not of the project file.
+    bool Classic = false;
 };
 
 // Receives the run's message lines (the window's message pane, stdout).

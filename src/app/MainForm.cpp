@@ -38,6 +38,8 @@ constexpr const char* kBrowserSplitterKey = "BrowserSplitter";
 constexpr const char* kPageSplitterKey = "PageSplitter";
 constexpr const char* kListColumnsKey = "ShellList1_Columns";
 constexpr const char* kProjectFolderKey = "ProjectFolder";
+// The classic switch is the window's setting, not the project's.
+constexpr const char* kClassicKey = "cbClassic_Checked";
 
 // How many adds and removes Ctrl+Z can take back.
 constexpr std::size_t kUndoDepth = 100;
@@ -202,6 +204,10 @@ void TMainForm::FormShow() {
         Changed(fcLayout);
         if (auto folder = services_.Settings.ReadValue(kMainFormSection, kProjectFolderKey))
             lastProjectFolder_ = *folder;
+        if (auto classic = services_.Settings.ReadValue(kMainFormSection, kClassicKey)) {
+            options_.Classic = Trim(*classic) == "1";
+            Changed(fcSwitches);
+        }
     });
 }
 
@@ -218,6 +224,7 @@ void TMainForm::WriteSettings() {
     }
     if (!lastProjectFolder_.empty())
         services_.Settings.WriteValue(kMainFormSection, kProjectFolderKey, lastProjectFolder_);
+    services_.Settings.WriteValue(kMainFormSection, kClassicKey, options_.Classic ? "1" : "0");
 }
 
 bool TMainForm::FormCloseQuery() {
@@ -850,6 +857,9 @@ void TMainForm::SetUse01MM(bool checked) {
 }
 void TMainForm::SetAlternativeBlack(bool checked) {
     SetSwitch(&TBatchOptions::AlternativeBlack, checked);
+}
+void TMainForm::SetClassic(bool checked) {
+    SetSwitch(&TBatchOptions::Classic, checked);
 }
 
 void TMainForm::SetPenWidthRatioText(const std::string& text) {

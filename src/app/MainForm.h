@@ -187,6 +187,7 @@ public:
     void SetParseWhite(bool checked);
     void SetUse01MM(bool checked);
     void SetAlternativeBlack(bool checked);
+    void SetClassic(bool checked);
     void SetPenWidthRatioText(const std::string& text);
     void SetMemoLines(std::vector<std::string> lines);
     void SetImageListSelected(int index, bool selected);

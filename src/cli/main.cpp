@@ -70,6 +70,7 @@ struct TRunArgs {
     bool Quiet = false;
     bool Verbose = false;
     bool Overwrite = false;
+    bool Classic = false;
 };
 
 // Where a batch of convert reads and writes: files, or a standard stream.
@@ -165,6 +166,7 @@ int RunBatch(const std::vector<std::string>& files, const std::string& output,
     bool reported = false;
     mv::TBatchRunner runner;
     runner.Options = options;
+    runner.Options.Classic = args.Classic;
     runner.OutputFolder = output;
     runner.ProgramFolder = mv::ProgramFolder();
     runner.Jobs = jobs;
@@ -306,6 +308,8 @@ void AddRunOptions(CLI::App& cmd, TRunArgs& args) {
     cmd.add_flag("-q,--quiet", args.Quiet, "nur Fehler melden");
     cmd.add_flag("-v,--verbose", args.Verbose,
                  "zu jeder Eingabe auch die Ausgabedatei nennen (Konvertiere a.emf -> aus/a.dxf)");
+    cmd.add_flag("--classic", args.Classic,
+                 "klassische Umsetzung: nur die Grundbefehle, in logischen Einheiten, wie frühere Fassungen");
     cmd.add_flag("--overwrite", args.Overwrite,
                  "eine vorhandene DXF-Datei gleichen Namens ersetzen statt zu nummerieren; die alte bleibt, "
                  "bis die neue vollständig ist");

@@ -54,6 +54,13 @@ void TmvDXFExport::SetAlternativeBlack(bool value) {
     SetInterpretSettings(settings);
 }
 
+void TmvDXFExport::SetClassic(bool value) {
+    settings_.Classic = value;
+    TInterpretSettings settings = interpretSettings_;
+    settings.Classic = value;
+    SetInterpretSettings(settings);
+}
+
 void TmvDXFExport::SetTextMeasure(ITextMeasure* measure) {
     TInterpretSettings settings = interpretSettings_;
     settings.TextMeasure = measure;

@@ -49,6 +49,8 @@ public:
     const TInterpretSettings& InterpretSettings() const { return interpretSettings_; }
     // Black as colour number 250 instead of 7.
     void SetAlternativeBlack(bool value);
+    // The reduced interpretation and file of earlier versions; set before loading.
+    void SetClassic(bool value);
     // Text measurement used by the interpreter; none = the platform's default.
     void SetTextMeasure(ITextMeasure* measure);
 

@@ -18,6 +18,8 @@ struct TExportSettings {
     float HatchScale = 300.0f;
     // When greater than 0, line weights are pen width x 100 x PenWidthRatio.
     long double PenWidthRatio = -1.0L;
+    // The file exactly as earlier versions wrote it (see TInterpretSettings).
+    bool Classic = false;
 
     long double ScaleValue(long double x) const { return Use01MM ? x / 100.0L : x; }
 };

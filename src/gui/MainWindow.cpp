@@ -494,7 +494,8 @@ QWidget* TMainWindow::BuildConvertPage() {
     cbParseWhite_ = Switch("cbParseWhite", ui::ParseWhiteCaption);
     cbUse01MM_ = Switch("cbUse01MM", ui::Use01MMCaption);
     cbAlternativeBlack_ = Switch("cbAlternativeBlack", ui::AlternativeBlackCaption);
-    for (QCheckBox* c : {cbAutoCADVer_, cbParseWhite_, cbUse01MM_, cbAlternativeBlack_})
+    cbClassic_ = Switch("cbClassic", ui::ClassicCaption);
+    for (QCheckBox* c : {cbAutoCADVer_, cbParseWhite_, cbUse01MM_, cbAlternativeBlack_, cbClassic_})
         right->addWidget(c);
 
     // The pen width ratio stays hidden: every run passes its "-1.0".
@@ -641,6 +642,9 @@ void TMainWindow::Connect() {
     connect(cbAlternativeBlack_, &QCheckBox::toggled, this, [this](bool on) {
         if (!updating_) form_->SetAlternativeBlack(on);
     });
+    connect(cbClassic_, &QCheckBox::toggled, this, [this](bool on) {
+        if (!updating_) form_->SetClassic(on);
+    });
     connect(edtPenWidthRatio_, &QLineEdit::textEdited, this,
             [this](const QString& text) { form_->SetPenWidthRatioText(text.toStdString()); });
     connect(memo_, &QPlainTextEdit::textChanged, this, [this] {
@@ -726,6 +730,7 @@ void TMainWindow::Refresh(unsigned changes) {
         cbParseWhite_->setChecked(o.ParseWhite);
         cbUse01MM_->setChecked(o.Use01MM);
         cbAlternativeBlack_->setChecked(o.AlternativeBlack);
+        cbClassic_->setChecked(o.Classic);
         if (edtPenWidthRatio_->text().toStdString() != o.PenWidthRatio)
             edtPenWidthRatio_->setText(Q(o.PenWidthRatio));
         UpdatePreview(previewFromBatch_);
@@ -766,9 +771,9 @@ void TMainWindow::Refresh(unsigned changes) {
 // start another run is off.
 void TMainWindow::RefreshRun() {
     const bool running = form_->Running();
-    for (QWidget* w : std::initializer_list<QWidget*>{buttonRow_, selectPage_, goBtn_, directoryEdit_,
-                                                      directoryBtn_, cbAutoCADVer_, cbParseWhite_, cbUse01MM_,
-                                                      cbAlternativeBlack_, edtPenWidthRatio_, aboutBtn_})
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             buttonRow_, selectPage_, goBtn_, directoryEdit_, directoryBtn_, cbAutoCADVer_, cbParseWhite_,
+             cbUse01MM_, cbAlternativeBlack_, cbClassic_, edtPenWidthRatio_, aboutBtn_})
         w->setEnabled(!running);
     for (QShortcut* shortcut : batchShortcuts_)
         shortcut->setEnabled(!running);
@@ -850,7 +855,8 @@ void TMainWindow::RefreshProgress() {
 
 void TMainWindow::UpdatePreview(bool fromBatchList) {
     previewFromBatch_ = fromBatchList;
-    TPreviewOptions options{form_->Options().ParseWhite, form_->Options().AlternativeBlack};
+    TPreviewOptions options{form_->Options().ParseWhite, form_->Options().AlternativeBlack,
+                            form_->Options().Classic};
     QString path;
     if (fromBatchList) {
         const auto& selected = form_->ImageListSelection();

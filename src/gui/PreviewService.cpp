@@ -29,6 +29,7 @@ std::shared_ptr<const TPreviewDrawing> LoadDrawing(const std::string& path, TPre
         TFigureCollector figures;
         TInterpretSettings settings;
         settings.AlternativeBlack = options.AlternativeBlack;
+        settings.Classic = options.Classic;
         TmvMetafile(figures, settings).Play(TEnhMetafile::LoadFromFile(path));
         if (options.ParseWhite) ApplyWhiteMasks(figures.Figures());
         drawing->Figures = std::move(figures.Figures());

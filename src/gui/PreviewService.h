@@ -21,6 +21,7 @@ namespace mv {
 struct TPreviewOptions {
     bool ParseWhite = false;
     bool AlternativeBlack = false;
+    bool Classic = false;
     bool operator==(const TPreviewOptions&) const = default;
 };
 

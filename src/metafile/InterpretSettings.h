@@ -9,6 +9,9 @@ namespace mv {
 struct TInterpretSettings {
     // Black as colour number 250 instead of 7.
     bool AlternativeBlack = false;
+    // The reduced interpretation of earlier versions: the basic records only,
+    // in logical units. Off, the picture is drawn as it shows.
+    bool Classic = false;
     // Text measurement; none = the platform's default. Not owned.
     ITextMeasure* TextMeasure = nullptr;
 

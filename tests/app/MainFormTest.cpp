@@ -116,6 +116,8 @@ TEST_F(MainFormTest, SettingsSurviveARestartTrimmed) {
     form->SetPlacement(placement);
     const TWindowLayout layout{{200, 300, 100}, {180, 200}, {150, 70, 70, 120}};
     form->SetLayout(layout);
+    // The classic switch is the window's, not the batch's: no question at quitting.
+    form->SetClassic(true);
     form->QuitBtnClick();
     EXPECT_TRUE(form->Closed());
     EXPECT_TRUE(Notified(fcClosed));
@@ -131,6 +133,7 @@ TEST_F(MainFormTest, SettingsSurviveARestartTrimmed) {
     EXPECT_EQ(form->Placement()->Width, 700);
     EXPECT_EQ(form->Placement()->State, TWindowState::Maximized);
     EXPECT_EQ(form->Layout(), layout);
+    EXPECT_TRUE(form->Options().Classic);
 
     // Destroyed without closing: the settings are written then.
     form->SetOutputFolderText("/anders");
@@ -494,6 +497,7 @@ TEST_F(MainFormTest, OpenTakesBatchFolderAndSwitches) {
     EXPECT_TRUE(form->Options().ParseWhite);
     EXPECT_FALSE(form->Options().Use01MM);
     EXPECT_TRUE(form->Options().AlternativeBlack);
+    EXPECT_FALSE(form->Options().Classic) << "a project does not carry the classic switch";
     EXPECT_EQ(form->Caption(), "Tarvold Metrovane 1.0 - [x.mvn]");
     EXPECT_EQ(form->ProjectPath(), path);
 }
