@@ -138,4 +138,88 @@ TLogFontW DecodeExtCreateFontIndirectW(const TRecordReader& r) {
     return font;
 }
 
+// ---------------------------------------------------------------- paths, regions, gradients, blocks
+
+TEmrPolyDraw DecodePolyDraw(const TRecordReader& r, TPointSize size) {
+    TEmrPolyDraw rec;
+    rec.Bounds = ReadRectL(r, 8);
+    rec.Count = r.U32(24);
+    rec.aPoints = r.Points(28, rec.Count, size);
+    const std::size_t types = 28 + rec.aPoints.Count() * static_cast<std::size_t>(size);
+    rec.abTypes = r.Array<TU8Array, 1>(types, rec.Count);
+    return rec;
+}
+
+namespace {
+
+// A RegionData object of dataSize bytes at the offset.
+TRegionData ReadRegionData(const TRecordReader& r, std::size_t at, std::uint32_t dataSize) {
+    constexpr std::size_t header = 32, rect = 16;
+    r.Require(at, dataSize, 1);
+    if (dataSize < header) throw EInvalidMetafile();
+    TRegionData region;
+    const std::uint32_t nCount = r.U32(at + 8);
+    region.Bound = ReadRectL(r, at + 16);
+    if (nCount > (dataSize - header) / rect) throw EInvalidMetafile();
+    region.Rects.reserve(nCount);
+    for (std::size_t i = 0; i < nCount; ++i)
+        region.Rects.push_back(ReadRectL(r, at + header + i * rect));
+    return region;
+}
+
+} // namespace
+
+TEmrRegion DecodeFillRgn(const TRecordReader& r) {
+    TEmrRegion rec;
+    rec.Bounds = ReadRectL(r, 8);
+    rec.RgnDataSize = r.U32(24);
+    rec.ihBrush = r.U32(28);
+    rec.RgnData = ReadRegionData(r, 32, rec.RgnDataSize);
+    return rec;
+}
+
+TEmrRegion DecodePaintRgn(const TRecordReader& r) {
+    TEmrRegion rec;
+    rec.Bounds = ReadRectL(r, 8);
+    rec.RgnDataSize = r.U32(24);
+    rec.RgnData = ReadRegionData(r, 28, rec.RgnDataSize);
+    return rec;
+}
+
+TEmrRegion DecodeFrameRgn(const TRecordReader& r) {
+    TEmrRegion rec;
+    rec.Bounds = ReadRectL(r, 8);
+    rec.RgnDataSize = r.U32(24);
+    rec.ihBrush = r.U32(28);
+    rec.Frame = TSizeL{r.I32(32), r.I32(36)};
+    rec.RgnData = ReadRegionData(r, 40, rec.RgnDataSize);
+    return rec;
+}
+
+TEmrGradientFill DecodeGradientFill(const TRecordReader& r) {
+    constexpr std::size_t vertex = 16;
+    TEmrGradientFill rec;
+    rec.Bounds = ReadRectL(r, 8);
+    rec.nVer = r.U32(24);
+    rec.nTri = r.U32(28);
+    rec.ulMode = r.U32(32);
+    r.Require(36, rec.nVer, vertex);
+    rec.VertexObjects.reserve(rec.nVer);
+    for (std::size_t i = 0; i < rec.nVer; ++i) {
+        const std::size_t at = 36 + i * vertex;
+        rec.VertexObjects.push_back(TTriVertex{r.I32(at), r.I32(at + 4), r.U16(at + 8), r.U16(at + 10),
+                                               r.U16(at + 12), r.U16(at + 14)});
+    }
+    const std::size_t objects = 36 + rec.nVer * vertex;
+    rec.ObjectStride = rec.IndicesPerObject();
+    if (rec.ObjectStride == 2 && r.Has(objects, 0) && (r.Size() - objects) / 12 >= rec.nTri)
+        rec.ObjectStride = 3;
+    rec.GradientObjects = r.U32Array(objects, std::uint64_t{rec.nTri} * rec.ObjectStride);
+    return rec;
+}
+
+TEmrBitBlt DecodeBitBlt(const TRecordReader& r) {
+    return TEmrBitBlt{ReadRectL(r, 8), r.I32(24), r.I32(28), r.I32(32), r.I32(36), r.U32(40)};
+}
+
 } // namespace mv

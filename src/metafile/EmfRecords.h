@@ -12,7 +12,9 @@
 #include "metafile/EnhMetafile.h"
 
 #include <cstdint>
+#include <span>
 #include <string>
+#include <vector>
 
 namespace mv {
 
@@ -179,5 +181,80 @@ struct TLogFontW {
 };
 // EMR_EXTCREATEFONTINDIRECTW: ihFont, then elw.
 TLogFontW DecodeExtCreateFontIndirectW(const TRecordReader& r);
+
+// ---------------------------------------------------------------- paths, regions, gradients, blocks
+
+namespace detail {
+inline std::uint8_t ReadU8(std::span<const std::uint8_t> b, std::size_t at) {
+    return b[at];
+}
+} // namespace detail
+using TU8Array = TRecordArray<std::uint8_t, 1, &detail::ReadU8>;
+
+// EMR_POLYDRAW (POINTL) and EMR_POLYDRAW16 (POINTS): the points, then one
+// type byte per point.
+struct TEmrPolyDraw {
+    TRectL Bounds;
+    std::uint32_t Count = 0;
+    TPointArray aPoints;
+    TU8Array abTypes;
+};
+TEmrPolyDraw DecodePolyDraw(const TRecordReader& r, TPointSize size);
+
+// The rectangles of a RegionData object: its header (32 bytes: size, type,
+// count, region size, bounds) and the count of rectangles after it, which
+// must lie inside the region data.
+struct TRegionData {
+    TRectL Bound;
+    std::vector<TRectL> Rects;
+};
+
+// EMR_FILLRGN (ihBrush), EMR_PAINTRGN (the selected brush) and EMR_FRAMERGN
+// (ihBrush, and the frame's width and height), each with its region in
+// logical units.
+struct TEmrRegion {
+    TRectL Bounds;
+    std::uint32_t RgnDataSize = 0;
+    std::uint32_t ihBrush = 0;
+    TSizeL Frame;
+    TRegionData RgnData;
+};
+TEmrRegion DecodeFillRgn(const TRecordReader& r);
+TEmrRegion DecodePaintRgn(const TRecordReader& r);
+TEmrRegion DecodeFrameRgn(const TRecordReader& r);
+
+// A TriVertex: a point in logical units and 16-bit colour channels.
+struct TTriVertex {
+    std::int32_t x = 0, y = 0;
+    std::uint16_t Red = 0, Green = 0, Blue = 0, Alpha = 0;
+};
+
+// EMR_GRADIENTFILL: the vertices, then nTri GradientRectangle (two vertex
+// indices) or GradientTriangle (three) objects as ulMode says. Writers give
+// rectangles the triangle's 12 bytes as often as their own 8: a record long
+// enough for 12 is read so.
+struct TEmrGradientFill {
+    static constexpr std::uint32_t GRADIENT_FILL_RECT_H = 0, GRADIENT_FILL_RECT_V = 1,
+                                   GRADIENT_FILL_TRIANGLE = 2;
+    TRectL Bounds;
+    std::uint32_t nVer = 0;
+    std::uint32_t nTri = 0;
+    std::uint32_t ulMode = 0;
+    std::vector<TTriVertex> VertexObjects;
+    TU32Array GradientObjects; // ObjectStride values per object, the indices first
+    std::size_t ObjectStride = 3;
+    std::size_t IndicesPerObject() const { return ulMode == GRADIENT_FILL_TRIANGLE ? 3 : 2; }
+};
+TEmrGradientFill DecodeGradientFill(const TRecordReader& r);
+
+// EMR_BITBLT and EMR_STRETCHBLT up to the raster operation: the
+// destination rectangle in logical units. The source is not read.
+struct TEmrBitBlt {
+    static constexpr std::uint32_t BLACKNESS = 0x00000042, PATCOPY = 0x00F00021, WHITENESS = 0x00FF0062;
+    TRectL Bounds;
+    std::int32_t xDest = 0, yDest = 0, cxDest = 0, cyDest = 0;
+    std::uint32_t BitBltRasterOperation = 0;
+};
+TEmrBitBlt DecodeBitBlt(const TRecordReader& r);
 
 } // namespace mv

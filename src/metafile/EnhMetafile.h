@@ -70,6 +70,24 @@ enum : std::uint32_t {
     CREATEMONOBRUSH = 93,
     CREATEDIBPATTERNBRUSHPT = 94,
     EXTCREATEPEN = 95,
+    // Paths, regions, gradients and block transfers.
+    POLYDRAW = 56,
+    BEGINPATH = 59,
+    ENDPATH = 60,
+    CLOSEFIGURE = 61,
+    FILLPATH = 62,
+    STROKEANDFILLPATH = 63,
+    STROKEPATH = 64,
+    FLATTENPATH = 65,
+    WIDENPATH = 66,
+    ABORTPATH = 68,
+    FILLRGN = 71,
+    FRAMERGN = 72,
+    PAINTRGN = 74,
+    BITBLT = 76,
+    STRETCHBLT = 77,
+    POLYDRAW16 = 92,
+    GRADIENTFILL = 118,
 };
 } // namespace emr
 
