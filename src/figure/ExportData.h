@@ -98,6 +98,7 @@ struct TdxfExportData : TdxfFigureFields {
         static_cast<TdxfFigureFields&>(copy) = src;
         return copy;
     }
+    std::int32_t TrueColor = -1; // the picture's own colour 0x00RRGGBB, or -1
 };
 
 } // namespace mv

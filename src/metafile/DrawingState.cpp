@@ -107,23 +107,8 @@ void TmvMetafile::CreateObject(const TRecordReader& r, std::uint32_t type) {
         throw EListError(index >= 0x80000000u ? static_cast<long long>(static_cast<std::int32_t>(index))
                                               : static_cast<long long>(index));
     }
-    std::unique_ptr<TmvGDI> object;
-    switch (type) {
-    case emr::CREATEPEN:
-        object = std::make_unique<TmvPen>(DecodeCreatePen(r), AlternativeBlack());
-        break;
-    case emr::EXTCREATEPEN:
-        object = std::make_unique<TmvExtPen>(DecodeExtCreatePen(r), AlternativeBlack());
-        break;
-    case emr::CREATEBRUSHINDIRECT:
-        object = std::make_unique<TmvBrush>(DecodeCreateBrushIndirect(r), AlternativeBlack());
-        break;
-    case emr::EXTCREATEFONTINDIRECTW:
-        object = std::make_unique<TmvFont>(DecodeExtCreateFontIndirectW(r));
-        break;
-    default:
-        return;
-    }
+    std::unique_ptr<TmvGDI> object = MakeGdiObject(r, type, AlternativeBlack());
+    if (!object) return;
     if (index >= Objects.size()) Objects.resize(std::size_t{index} + 1);
     if (Objects[index]) ForgetObject(Objects[index].get());
     Objects[index] = std::move(object);

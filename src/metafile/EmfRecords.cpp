@@ -2,6 +2,8 @@
 
 #include "platform/Errors.h"
 
+#include <algorithm>
+
 namespace mv {
 
 // Offsets count from the start of the record: type and size take bytes 0..7.
@@ -78,6 +80,66 @@ TEmrExtTextOutW DecodeExtTextOutW(const TRecordReader& r) {
 TU16Array DecodeTextString(const TRecordReader& r, std::uint32_t chars) {
     const std::uint32_t offString = r.U32(48);
     return r.U16Array(offString, chars);
+}
+
+TEmrHeader DecodeHeader(const TRecordReader& r) {
+    TEmrHeader h;
+    h.Bounds = ReadRectL(r, 8);
+    h.Frame = ReadRectL(r, 24);
+    h.Device = TSizeL{r.I32(72), r.I32(76)};
+    h.Millimeters = TSizeL{r.I32(80), r.I32(84)};
+    // A description inside the record ends the fields before it.
+    std::size_t end = r.Size();
+    const std::uint32_t nDescription = r.U32(60), offDescription = r.U32(64);
+    if (nDescription > 0 && offDescription >= 88) end = std::min<std::size_t>(end, offDescription);
+    if (end >= 108) {
+        h.Micrometers = TSizeL{r.I32(100), r.I32(104)};
+        h.HasMicrometers = true;
+    }
+    return h;
+}
+
+TEmrSetViewportOrgEx DecodeSetViewportOrgEx(const TRecordReader& r) {
+    return TEmrSetViewportOrgEx{r.PointL(8)};
+}
+
+TEmrSetExtentEx DecodeSetExtentEx(const TRecordReader& r) {
+    return TEmrSetExtentEx{TSizeL{r.I32(8), r.I32(12)}};
+}
+
+TEmrScaleExtentEx DecodeScaleExtentEx(const TRecordReader& r) {
+    return TEmrScaleExtentEx{r.I32(8), r.I32(12), r.I32(16), r.I32(20)};
+}
+
+TEmrSingleValue DecodeSingleValue(const TRecordReader& r) {
+    return TEmrSingleValue{r.U32(8)};
+}
+
+TEmrClipRect DecodeClipRect(const TRecordReader& r) {
+    return TEmrClipRect{ReadRectL(r, 8)};
+}
+
+TEmrOffsetClipRgn DecodeOffsetClipRgn(const TRecordReader& r) {
+    return TEmrOffsetClipRgn{r.PointL(8)};
+}
+
+TEmrExtSelectClipRgn DecodeExtSelectClipRgn(const TRecordReader& r) {
+    TEmrExtSelectClipRgn rec;
+    rec.RgnDataSize = r.U32(8);
+    rec.RegionMode = r.U32(12);
+    // RgnData: a 32-byte header (dwSize, iType, nCount, nRgnSize, rcBound),
+    // then nCount rectangles.
+    constexpr std::size_t rgnData = 16, headerSize = 32;
+    if (rec.RgnDataSize >= headerSize)
+        rec.Rects = r.Array<TRectLArray, 16>(rgnData + headerSize, r.U32(rgnData + 8));
+    return rec;
+}
+
+TEmrGdiComment DecodeGdiComment(const TRecordReader& r) {
+    TEmrGdiComment rec;
+    rec.DataSize = r.U32(8);
+    rec.Data = r.Bytes(12, rec.DataSize);
+    return rec;
 }
 
 TEmrSetWindowOrgEx DecodeSetWindowOrgEx(const TRecordReader& r) {

@@ -99,6 +99,21 @@ TEmrExtTextOutW DecodeExtTextOutW(const TRecordReader& r);
 // The EMRTEXT's string: chars UTF-16 units at its offString.
 TU16Array DecodeTextString(const TRecordReader& r, std::uint32_t chars);
 
+// ---------------------------------------------------------------- header
+
+// The parts of EMR_HEADER that place and size the picture. The micrometre
+// size belongs to the header's second extension: present when the record
+// (up to its description, if any) reaches beyond it.
+struct TEmrHeader {
+    TRectL Bounds;
+    TRectL Frame;
+    TSizeL Device;
+    TSizeL Millimeters;
+    TSizeL Micrometers;
+    bool HasMicrometers = false;
+};
+TEmrHeader DecodeHeader(const TRecordReader& r);
+
 // ---------------------------------------------------------------- state records
 
 // EMR_SETWINDOWORGEX
@@ -106,6 +121,32 @@ struct TEmrSetWindowOrgEx {
     TPointL Origin;
 };
 TEmrSetWindowOrgEx DecodeSetWindowOrgEx(const TRecordReader& r);
+
+// EMR_SETVIEWPORTORGEX
+struct TEmrSetViewportOrgEx {
+    TPointL Origin;
+};
+TEmrSetViewportOrgEx DecodeSetViewportOrgEx(const TRecordReader& r);
+
+// EMR_SETWINDOWEXTEX and EMR_SETVIEWPORTEXTEX.
+struct TEmrSetExtentEx {
+    TSizeL Extent;
+};
+TEmrSetExtentEx DecodeSetExtentEx(const TRecordReader& r);
+
+// EMR_SCALEVIEWPORTEXTEX and EMR_SCALEWINDOWEXTEX.
+struct TEmrScaleExtentEx {
+    std::int32_t xNum = 0, xDenom = 0, yNum = 0, yDenom = 0;
+};
+TEmrScaleExtentEx DecodeScaleExtentEx(const TRecordReader& r);
+
+// The records of one 32-bit value: EMR_SETMAPMODE, EMR_SETBKMODE,
+// EMR_SETPOLYFILLMODE, EMR_SETROP2, EMR_SETSTRETCHBLTMODE, EMR_SETBKCOLOR,
+// EMR_SETARCDIRECTION, EMR_SETMITERLIMIT.
+struct TEmrSingleValue {
+    std::uint32_t Value = 0;
+};
+TEmrSingleValue DecodeSingleValue(const TRecordReader& r);
 
 struct TEmrMoveToEx {
     TPointL Offset;
@@ -132,6 +173,43 @@ struct TEmrModifyWorldTransform {
     std::uint32_t ModifyWorldTransformMode = 0;
 };
 TEmrModifyWorldTransform DecodeModifyWorldTransform(const TRecordReader& r);
+
+// ---------------------------------------------------------------- clipping
+
+// EMR_INTERSECTCLIPRECT and EMR_EXCLUDECLIPRECT: a rectangle in logical units.
+struct TEmrClipRect {
+    TRectL Clip;
+};
+TEmrClipRect DecodeClipRect(const TRecordReader& r);
+
+// EMR_OFFSETCLIPRGN: an offset in logical units.
+struct TEmrOffsetClipRgn {
+    TPointL Offset;
+};
+TEmrOffsetClipRgn DecodeOffsetClipRgn(const TRecordReader& r);
+
+// EMR_EXTSELECTCLIPRGN: the mode and the rectangles of its region in device
+// units; a record without region data (RgnDataSize 0) has no rectangles.
+struct TEmrExtSelectClipRgn {
+    std::uint32_t RgnDataSize = 0;
+    std::uint32_t RegionMode = 0;
+    TRectLArray Rects;
+};
+TEmrExtSelectClipRgn DecodeExtSelectClipRgn(const TRecordReader& r);
+
+// EMR_GDICOMMENT: the comment's data.
+struct TEmrGdiComment {
+    std::uint32_t DataSize = 0;
+    std::span<const std::uint8_t> Data;
+};
+TEmrGdiComment DecodeGdiComment(const TRecordReader& r);
+
+// The private comment that a placeable Windows metafile's conversion puts
+// first: the tag, then the bounding box of the placeable header (left, top,
+// right, bottom in the metafile's logical units), which is the picture's
+// window.
+inline constexpr std::uint32_t kPlaceableWindowTag = 0x4C50564D; // "MVPL"
+inline constexpr std::size_t kPlaceableWindowSize = 20;
 
 // ---------------------------------------------------------------- objects
 

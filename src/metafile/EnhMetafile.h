@@ -30,13 +30,22 @@ enum : std::uint32_t {
     SETVIEWPORTORGEX = 12,
     EOF_ = 14,
     SETPIXELV = 15,
+    SETMAPPERFLAGS = 16,
     SETMAPMODE = 17,
     SETBKMODE = 18,
     SETPOLYFILLMODE = 19,
+    SETROP2 = 20,
+    SETSTRETCHBLTMODE = 21,
     SETTEXTALIGN = 22,
     SETTEXTCOLOR = 24,
     SETBKCOLOR = 25,
+    OFFSETCLIPRGN = 26,
     MOVETOEX = 27,
+    SETMETARGN = 28,
+    EXCLUDECLIPRECT = 29,
+    INTERSECTCLIPRECT = 30,
+    SCALEVIEWPORTEXTEX = 31,
+    SCALEWINDOWEXTEX = 32,
     SAVEDC = 33,
     RESTOREDC = 34,
     SETWORLDTRANSFORM = 35,
@@ -56,6 +65,10 @@ enum : std::uint32_t {
     CREATEPALETTE = 49,
     LINETO = 54,
     ARCTO = 55,
+    SETARCDIRECTION = 57,
+    SETMITERLIMIT = 58,
+    SELECTCLIPPATH = 67,
+    GDICOMMENT = 70,
     EXTSELECTCLIPRGN = 75,
     EXTCREATEFONTINDIRECTW = 82,
     EXTTEXTOUTA = 83,
@@ -195,12 +208,17 @@ inline TPointL ReadPointS(std::span<const std::uint8_t> b, std::size_t at) {
 inline TPointL ReadPointL(std::span<const std::uint8_t> b, std::size_t at) {
     return TPointL{static_cast<std::int32_t>(LE32(b, at)), static_cast<std::int32_t>(LE32(b, at + 4))};
 }
+inline TRectL ReadRectL(std::span<const std::uint8_t> b, std::size_t at) {
+    return TRectL{static_cast<std::int32_t>(LE32(b, at)), static_cast<std::int32_t>(LE32(b, at + 4)),
+                  static_cast<std::int32_t>(LE32(b, at + 8)), static_cast<std::int32_t>(LE32(b, at + 12))};
+}
 } // namespace detail
 
 using TU16Array = TRecordArray<std::uint16_t, 2, &LE16>;
 using TU32Array = TRecordArray<std::uint32_t, 4, &LE32>;
 using TPointSArray = TRecordArray<TPointL, 4, &detail::ReadPointS>;
 using TPointLArray = TRecordArray<TPointL, 8, &detail::ReadPointL>;
+using TRectLArray = TRecordArray<TRectL, 16, &detail::ReadRectL>;
 
 // Points of either size behind one interface.
 class TPointArray {
@@ -237,6 +255,11 @@ public:
     void Require(std::size_t offset, std::uint64_t count, std::size_t elementSize) const;
 
     TPointL PointL(std::size_t offset) const { return TPointL{I32(offset), I32(offset + 4)}; }
+    // The count bytes from offset (EInvalidMetafile when they leave the record).
+    std::span<const std::uint8_t> Bytes(std::size_t offset, std::uint64_t count) const {
+        Require(offset, count, 1);
+        return bytes_.subspan(offset, static_cast<std::size_t>(count));
+    }
     // Checked views of count elements from offset (EInvalidMetafile when they
     // do not all lie inside the record).
     template <class TArray, std::size_t Stride> TArray Array(std::size_t offset, std::uint64_t count) const {

@@ -151,8 +151,8 @@ std::vector<TFigPoint> TEllipseArc::Flattened(double flatness) const {
     double step = a > flatness ? 2 * std::acos(1 - flatness / a) : kPi / 2;
     if (!(step > 0)) step = kPi / 2;
     const double want = std::ceil(sweep / step);
-    const int n = std::clamp(std::isfinite(want) ? static_cast<int>(std::min(want, 1e6)) : kMaxCurveSegments, 2,
-                             kMaxCurveSegments);
+    const int n = std::clamp(std::isfinite(want) ? static_cast<int>(std::min(want, 1e6)) : kMaxCurveSegments,
+                             2, kMaxCurveSegments);
     std::vector<TFigPoint> points;
     points.reserve(static_cast<std::size_t>(n) + 1);
     for (int i = 0; i <= n; ++i)
@@ -242,7 +242,7 @@ std::vector<std::vector<TFigPoint>> ClipPolyline(const std::vector<TFigPoint>& p
     if (n == 0) return parts;
     const std::size_t segments = closed && n > 2 ? n : n - 1;
     constexpr double eps = 1e-12;
-    bool open = false;         // the last part goes on at the current point
+    bool open = false;          // the last part goes on at the current point
     bool startsAtBegin = false; // the first part starts at the polyline's first point
     std::vector<std::pair<double, double>> spans;
     for (std::size_t i = 0; i < segments; ++i) {
@@ -301,10 +301,14 @@ std::vector<TFigPoint> ClipPolygon(const std::vector<TFigPoint>& polygon, const 
         std::swap(in, out);
     };
     auto atX = [](double x) {
-        return [x](TFigPoint p, TFigPoint q) { return TFigPoint{x, p.y + (q.y - p.y) * (x - p.x) / (q.x - p.x)}; };
+        return [x](TFigPoint p, TFigPoint q) {
+            return TFigPoint{x, p.y + (q.y - p.y) * (x - p.x) / (q.x - p.x)};
+        };
     };
     auto atY = [](double y) {
-        return [y](TFigPoint p, TFigPoint q) { return TFigPoint{p.x + (q.x - p.x) * (y - p.y) / (q.y - p.y), y}; };
+        return [y](TFigPoint p, TFigPoint q) {
+            return TFigPoint{p.x + (q.x - p.x) * (y - p.y) / (q.y - p.y), y};
+        };
     };
     cut([&](TFigPoint p) { return p.x >= box.MinX; }, atX(box.MinX));
     cut([&](TFigPoint p) { return p.x <= box.MaxX; }, atX(box.MaxX));

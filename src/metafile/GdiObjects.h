@@ -7,6 +7,7 @@
 #include "metafile/EmfRecords.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace mv {
@@ -32,6 +33,11 @@ public:
     std::int32_t Color = -1; // DXF colour number
     std::int32_t Width = 0;  // logical units
     PenStyle Style = PenStyle::Solid;
+    // The default mode's view: the colour as the metafile gives it
+    // (0x00BBGGRR), and whether the pen is one device pixel wide whatever
+    // the mapping (a pen of width 0, or a cosmetic extended pen).
+    std::uint32_t Rgb = 0;
+    bool Cosmetic = true;
 };
 
 class TmvExtPen : public TmvPen {
@@ -48,6 +54,10 @@ public:
 
     std::int32_t Color = -1;
     BrushHatch HatchStyle = BrushHatch::Solid;
+    // The default mode's view: the colour (0x00BBGGRR) and the brush style
+    // as the metafile gives it (BS_SOLID 0, BS_NULL 1, BS_HATCHED 2, ...).
+    std::uint32_t Rgb = 0;
+    std::uint32_t Style = 0;
 };
 
 class TmvFont : public TmvGDI {
@@ -63,5 +73,10 @@ public:
     bool Italic = false;
     bool Underline = false;
 };
+
+// The object that a creation record (EMR_CREATEPEN, EMR_EXTCREATEPEN,
+// EMR_CREATEBRUSHINDIRECT, EMR_EXTCREATEFONTINDIRECTW) makes; none for any
+// other record type.
+std::unique_ptr<TmvGDI> MakeGdiObject(const TRecordReader& r, std::uint32_t type, bool alternativeBlack);
 
 } // namespace mv
