@@ -99,21 +99,22 @@ struct TRun {
     std::vector<TFigPoint> Points;
 };
 
-void EmitStroke(const TRun& run, bool closed, const TStrokeStyle& style, IFigureSink& sink) {
+void EmitStroke(const TRun& run, bool closed, const TStrokeLook& look, IFigureSink& sink) {
     TdxfExportData data;
-    data.Color = style.Color;
-    data.PenWidth = style.Width;
-    data.Text = style.LineType;
+    data.Color = look.Color;
+    data.TrueColor = look.TrueColor;
+    data.PenWidth = look.Width;
+    data.Text = look.LineType;
     data.Flags = closed ? FigureFlags::Closed : FigureFlags::None;
     data.Count = 1;
-    data.Points.push_back(ToDxf(run.Points));
+    data.Points.push_back(ToDxfList(run.Points));
     if (run.Bezier)
         sink.AddPolyBezier(data, 0);
     else
         sink.AddPolyline(data, 0);
 }
 
-void StrokeSubpath(const TFigurePath::TSubpath& s, const TStrokeStyle& style, IFigureSink& sink) {
+void StrokeSubpath(const TFigurePath::TSubpath& s, const TStrokeLook& look, IFigureSink& sink) {
     const std::vector<TFigPoint>& p = s.Points;
     if (p.size() < 2) return; // a lone point draws nothing
     std::vector<TRun> runs;
@@ -146,18 +147,10 @@ void StrokeSubpath(const TFigurePath::TSubpath& s, const TStrokeStyle& style, IF
         }
     }
     for (const TRun& run : runs)
-        EmitStroke(run, closedPolyline, style, sink);
+        EmitStroke(run, closedPolyline, look, sink);
 }
 
 } // namespace
-
-TdxfPointList ToDxf(const std::vector<TFigPoint>& points) {
-    TdxfPointList list;
-    list.reserve(points.size());
-    for (const TFigPoint& p : points)
-        list.push_back(ToDxf(p));
-    return list;
-}
 
 TFigurePath FlattenWithin(const TFigurePath& path, double flatness, std::size_t maxPoints) {
     double f = flatness;
@@ -198,34 +191,35 @@ std::vector<std::vector<TFigPoint>> FillLoops(const TFigurePath& path, TPolyFill
     return kept;
 }
 
-void FillLoopsHatch(const std::vector<std::vector<TFigPoint>>& loops, const TFillStyle& style,
+void FillLoopsHatch(const std::vector<std::vector<TFigPoint>>& loops, const TFillLook& look,
                     IFigureSink& sink) {
     if (loops.empty()) return;
     TdxfExportData data;
-    data.Color = style.Color;
-    data.HatchStyle = style.Hatch;
+    data.Color = look.Color;
+    data.TrueColor = look.TrueColor;
+    data.HatchStyle = look.Hatch;
     data.Kind = HatchKind::Polygon;
     // The count names the loops for the white-area pass, which looks for one.
     data.Count = static_cast<std::uint16_t>(std::min<std::size_t>(loops.size(), UINT16_MAX));
     data.Points.reserve(loops.size());
     for (const TLoop& loop : loops)
-        data.Points.push_back(ToDxf(loop));
+        data.Points.push_back(ToDxfList(loop));
     sink.AddHatch(data);
 }
 
-void StrokePath(const TFigurePath& path, const TStrokeStyle& style, IFigureSink& sink) {
+void StrokePathFigures(const TFigurePath& path, const TStrokeLook& look, IFigureSink& sink) {
     for (const TFigurePath::TSubpath& s : path.Subpaths())
-        StrokeSubpath(s, style, sink);
+        StrokeSubpath(s, look, sink);
 }
 
-void FillPath(const TFigurePath& path, const TFillStyle& style, IFigureSink& sink) {
-    FillLoopsHatch(FillLoops(path, style.Mode), style, sink);
+void FillPathFigures(const TFigurePath& path, const TFillLook& look, TPolyFillMode mode, IFigureSink& sink) {
+    FillLoopsHatch(FillLoops(path, mode), look, sink);
 }
 
-void StrokeAndFillPath(const TFigurePath& path, const TStrokeStyle& stroke, const TFillStyle& fill,
-                       IFigureSink& sink) {
-    FillPath(path, fill, sink);
-    StrokePath(path, stroke, sink);
+void StrokeAndFillPathFigures(const TFigurePath& path, const TStrokeLook& stroke, const TFillLook& fill,
+                              TPolyFillMode mode, IFigureSink& sink) {
+    FillPathFigures(path, fill, mode, sink);
+    StrokePathFigures(path, stroke, sink);
 }
 
 } // namespace mv

@@ -4,8 +4,8 @@
 // polylines for the straight runs and splines for the Bezier runs; a fill
 // becomes one hatch whose loops are the subpaths, closed and flattened.
 
-#include "figure/ExportData.h"
 #include "figure/FigureSink.h"
+#include "metafile/FigureEmitter.h"
 #include "metafile/FigureGeometry.h"
 
 #include <cstddef>
@@ -15,22 +15,9 @@
 
 namespace mv {
 
-// How a stroke looks: everything but the geometry of its figures.
-struct TStrokeStyle {
-    std::int32_t Color = 0; // DXF colour number
-    float Width = 0;        // pen width of the figures; 0 = the thinnest line
-    std::string LineType;   // line-type name; empty = continuous
-};
-
 // EMR_SETPOLYFILLMODE: which points an outline that crosses itself, or
 // subpaths inside each other, fill.
 enum class TPolyFillMode : std::uint8_t { Alternate = 1, Winding = 2 };
-
-struct TFillStyle {
-    std::int32_t Color = 0;
-    BrushHatch Hatch = BrushHatch::Solid;
-    TPolyFillMode Mode = TPolyFillMode::Alternate;
-};
 
 // Most points a flattened outline may have; beyond, curves are cut coarser.
 inline constexpr std::size_t kMaxFlatPoints = std::size_t{1} << 22;
@@ -51,22 +38,16 @@ std::vector<std::vector<TFigPoint>> FillLoops(const TFigurePath& path, TPolyFill
 // The stroke of every subpath: one polyline per straight run (closed when the
 // whole subpath is a closed straight run) and one Bezier figure per run of
 // Bezier segments; a closed subpath gets its closing line.
-void StrokePath(const TFigurePath& path, const TStrokeStyle& style, IFigureSink& sink);
+void StrokePathFigures(const TFigurePath& path, const TStrokeLook& look, IFigureSink& sink);
 // One polygon hatch of FillLoops; nothing when no loop is left.
-void FillPath(const TFigurePath& path, const TFillStyle& style, IFigureSink& sink);
+void FillPathFigures(const TFigurePath& path, const TFillLook& look, TPolyFillMode mode, IFigureSink& sink);
 // The fill, then the stroke on top of it.
-void StrokeAndFillPath(const TFigurePath& path, const TStrokeStyle& stroke, const TFillStyle& fill,
-                       IFigureSink& sink);
-
-// A figure point as the sink takes it.
-inline TdxfPoint ToDxf(TFigPoint p) {
-    return TdxfPoint{static_cast<float>(p.x), static_cast<float>(p.y), 0};
-}
-TdxfPointList ToDxf(const std::vector<TFigPoint>& points);
+void StrokeAndFillPathFigures(const TFigurePath& path, const TStrokeLook& stroke, const TFillLook& fill,
+                              TPolyFillMode mode, IFigureSink& sink);
 
 // A hatch of the given loops (at least three points each) in the fill's
 // colour and style; nothing when there are none.
-void FillLoopsHatch(const std::vector<std::vector<TFigPoint>>& loops, const TFillStyle& style,
+void FillLoopsHatch(const std::vector<std::vector<TFigPoint>>& loops, const TFillLook& look,
                     IFigureSink& sink);
 
 } // namespace mv

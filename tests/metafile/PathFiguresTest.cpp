@@ -41,7 +41,7 @@ TFigurePath Join(const TFigurePath& a, const TFigurePath& b) {
     return p;
 }
 
-const TStrokeStyle kPen{5, 30, "_DASH"};
+const TStrokeLook kPen{5, -1, 30, "_DASH"};
 
 } // namespace
 
@@ -55,7 +55,7 @@ TEST(PathFigures, StrokeMakesPolylinesForStraightRunsAndSplinesForCurves) {
     p.LineTo({70, 30});
     p.MoveTo({100, 100}); // a lone point draws nothing
     TFigureRecorder sink;
-    StrokePath(p, kPen, sink);
+    StrokePathFigures(p, kPen, sink);
     ASSERT_EQ(sink.Calls(), (std::vector{TCall::Polyline, TCall::PolyBezier, TCall::Polyline}));
     EXPECT_EQ(sink.PointsOf(0), (TdxfPointList{{0, 0, 0}, {10, 0, 0}}));
     EXPECT_EQ(sink.PointsOf(1).size(), 7u); // a start and two segments of three
@@ -80,7 +80,7 @@ TEST(PathFigures, ClosedSubpathsGetTheirClosingLine) {
     square.LineTo({20, 0});
     square.Close();
     TFigureRecorder sink;
-    StrokePath(square, kPen, sink);
+    StrokePathFigures(square, kPen, sink);
     ASSERT_EQ(sink.Calls(), (std::vector{TCall::Polyline, TCall::Polyline}));
     EXPECT_TRUE(HasFlag(sink.At(0).Flags, FigureFlags::Closed));
     EXPECT_EQ(sink.PointsOf(0).size(), 4u);
@@ -95,7 +95,7 @@ TEST(PathFigures, ClosedSubpathsGetTheirClosingLine) {
     mixed.LineTo({0, 15});
     mixed.Close();
     TFigureRecorder sink2;
-    StrokePath(mixed, kPen, sink2);
+    StrokePathFigures(mixed, kPen, sink2);
     ASSERT_EQ(sink2.Calls(), (std::vector{TCall::PolyBezier, TCall::Polyline}));
     EXPECT_EQ(sink2.PointsOf(1), (TdxfPointList{{10, 15, 0}, {0, 15, 0}, {0, 0, 0}, {10, 0, 0}}));
 
@@ -105,7 +105,7 @@ TEST(PathFigures, ClosedSubpathsGetTheirClosingLine) {
     curveLast.BezierTo({5, 5}, {10, 5}, {15, 0});
     curveLast.Close();
     TFigureRecorder sink3;
-    StrokePath(curveLast, kPen, sink3);
+    StrokePathFigures(curveLast, kPen, sink3);
     ASSERT_EQ(sink3.Calls(), (std::vector{TCall::PolyBezier, TCall::Polyline}));
     EXPECT_EQ(sink3.PointsOf(1), (TdxfPointList{{15, 0, 0}, {0, 0, 0}}));
 }
@@ -138,7 +138,7 @@ TEST(PathFigures, FillRulesChooseTheLoops) {
     EXPECT_EQ(loops[0].size(), 3u);
 
     TFigureRecorder sink;
-    FillPath(same, TFillStyle{3, BrushHatch::Cross, TPolyFillMode::Alternate}, sink);
+    FillPathFigures(same, TFillLook{3, -1, BrushHatch::Cross}, TPolyFillMode::Alternate, sink);
     ASSERT_EQ(sink.Calls(), (std::vector{TCall::Hatch}));
     EXPECT_EQ(sink.At(0).Count, 2);
     EXPECT_EQ(sink.At(0).Points.size(), 2u);
@@ -146,7 +146,7 @@ TEST(PathFigures, FillRulesChooseTheLoops) {
     EXPECT_EQ(sink.At(0).HatchStyle, BrushHatch::Cross);
     EXPECT_EQ(sink.At(0).Kind, TShapeKind(HatchKind::Polygon));
     TFigureRecorder none;
-    FillPath(TFigurePath{}, TFillStyle{}, none);
+    FillPathFigures(TFigurePath{}, TFillLook{}, TPolyFillMode::Alternate, none);
     EXPECT_TRUE(none.Entries.empty());
 }
 
@@ -167,7 +167,7 @@ TEST(PathFigures, FilledCurvesAreFlattenedCloseToTheCurve) {
 
 TEST(PathFigures, StrokeAndFillDrawsTheOutlineOnTop) {
     TFigureRecorder sink;
-    StrokeAndFillPath(Square(0, 0, 10), kPen, TFillStyle{2}, sink);
+    StrokeAndFillPathFigures(Square(0, 0, 10), kPen, TFillLook{2}, TPolyFillMode::Winding, sink);
     ASSERT_EQ(sink.Calls(), (std::vector{TCall::Hatch, TCall::Polyline}));
     EXPECT_EQ(sink.At(0).Color, 2);
     EXPECT_EQ(sink.At(1).Color, 5);
