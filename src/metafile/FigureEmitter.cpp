@@ -1,5 +1,7 @@
 #include "metafile/FigureEmitter.h"
 
+#include "metafile/PathRecorder.h"
+
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -66,24 +68,7 @@ TdxfPointList ToDxfList(const std::vector<TFigPoint>& points) {
 
 void TFigureEmitter::Draw(const TDrawShape& shape, const TFillLook* fill, const TStrokeLook* stroke) {
     if (Recording) {
-        for (const TFigurePath::TSubpath& s : shape.Path.Subpaths()) {
-            for (std::size_t i = 0; i < s.Points.size(); ++i) {
-                switch (s.Verbs[i]) {
-                case TFigurePath::TVerb::Move:
-                    Recording->MoveTo(s.Points[i]);
-                    break;
-                case TFigurePath::TVerb::Line:
-                    Recording->LineTo(s.Points[i]);
-                    break;
-                case TFigurePath::TVerb::Bezier:
-                    if (i + 2 < s.Points.size())
-                        Recording->BezierTo(s.Points[i], s.Points[i + 1], s.Points[i + 2]);
-                    i += 2;
-                    break;
-                }
-            }
-            if (s.Closed) Recording->Close();
-        }
+        Recording->Add(shape.Path);
         return;
     }
     if (fill) Fill(shape, *fill);

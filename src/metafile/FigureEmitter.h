@@ -33,6 +33,8 @@
 
 namespace mv {
 
+class TPathRecorder;
+
 // How a stroke looks: the pen as figures need it.
 struct TStrokeLook {
     std::int32_t Color = 0;      // DXF colour number
@@ -66,7 +68,7 @@ public:
 
     // The path being recorded (between BEGINPATH and ENDPATH), or none.
     // Not owned.
-    TFigurePath* Recording = nullptr;
+    TPathRecorder* Recording = nullptr;
 
     // A record's drawing: recorded into the path, or filled (fill given) and
     // then outlined (stroke given). The outline is left out when a solid fill
