@@ -231,31 +231,38 @@ TRegionData ReadRegionData(const TRecordReader& r, std::size_t at, std::uint32_t
 
 } // namespace
 
-TEmrRegion DecodeFillRgn(const TRecordReader& r) {
+namespace {
+
+// The region records differ only in the fields before the region data.
+TEmrRegion DecodeRegionRecord(const TRecordReader& r, bool hasBrush, bool hasFrame) {
     TEmrRegion rec;
     rec.Bounds = ReadRectL(r, 8);
     rec.RgnDataSize = r.U32(24);
-    rec.ihBrush = r.U32(28);
-    rec.RgnData = ReadRegionData(r, 32, rec.RgnDataSize);
+    std::size_t at = 28;
+    if (hasBrush) {
+        rec.ihBrush = r.U32(at);
+        at += 4;
+    }
+    if (hasFrame) {
+        rec.Frame = TSizeL{r.I32(at), r.I32(at + 4)};
+        at += 8;
+    }
+    rec.RgnData = ReadRegionData(r, at, rec.RgnDataSize);
     return rec;
+}
+
+} // namespace
+
+TEmrRegion DecodeFillRgn(const TRecordReader& r) {
+    return DecodeRegionRecord(r, true, false);
 }
 
 TEmrRegion DecodePaintRgn(const TRecordReader& r) {
-    TEmrRegion rec;
-    rec.Bounds = ReadRectL(r, 8);
-    rec.RgnDataSize = r.U32(24);
-    rec.RgnData = ReadRegionData(r, 28, rec.RgnDataSize);
-    return rec;
+    return DecodeRegionRecord(r, false, false);
 }
 
 TEmrRegion DecodeFrameRgn(const TRecordReader& r) {
-    TEmrRegion rec;
-    rec.Bounds = ReadRectL(r, 8);
-    rec.RgnDataSize = r.U32(24);
-    rec.ihBrush = r.U32(28);
-    rec.Frame = TSizeL{r.I32(32), r.I32(36)};
-    rec.RgnData = ReadRegionData(r, 40, rec.RgnDataSize);
-    return rec;
+    return DecodeRegionRecord(r, true, true);
 }
 
 TEmrGradientFill DecodeGradientFill(const TRecordReader& r) {

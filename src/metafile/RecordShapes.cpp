@@ -134,22 +134,6 @@ TPolyDrawResult AppendPolyDraw(const TEmrPolyDraw& rec, const TPointMapper& map,
     return result;
 }
 
-TFigurePath PolyPolyPath(const TEmrPolyPoly& rec, bool closed, const TPointMapper& map) {
-    TFigurePath path;
-    std::size_t next = 0;
-    for (const std::uint32_t count : rec.PolylinePointCount) {
-        for (std::uint32_t i = 0; i < count; ++i, ++next) {
-            const TPointL p = rec.aPoints[next];
-            if (i == 0)
-                path.MoveTo(map(p.x, p.y));
-            else
-                path.LineTo(map(p.x, p.y));
-        }
-        if (closed && count > 0) path.Close();
-    }
-    return path;
-}
-
 std::vector<TRectL> MergeRegionRects(std::vector<TRectL> rects) {
     std::erase_if(rects, [](const TRectL& r) { return r.Right <= r.Left || r.Bottom <= r.Top; });
     std::sort(rects.begin(), rects.end(), [](const TRectL& a, const TRectL& b) {

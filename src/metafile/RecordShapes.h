@@ -31,9 +31,6 @@ struct TPolyDrawResult {
 TPolyDrawResult AppendPolyDraw(const TEmrPolyDraw& rec, const TPointMapper& map,
                                std::optional<TFigPoint> start, TFigurePath& path);
 
-// EMR_POLYPOLYLINE and EMR_POLYPOLYGON: one subpath per list, closed for polygons.
-TFigurePath PolyPolyPath(const TEmrPolyPoly& rec, bool closed, const TPointMapper& map);
-
 // The rectangles of a region with the empty ones dropped and neighbours of
 // the same height (then of the same width) joined into one.
 std::vector<TRectL> MergeRegionRects(std::vector<TRectL> rects);
