@@ -2,6 +2,7 @@
 // fields as decoded, and the outlines and pieces made of them.
 #include "metafile/RecordShapes.h"
 #include "EmfBuilder.h"
+#include "ShapeRecordBytes.h"
 #include "metafile/EmfRecords.h"
 #include "platform/Errors.h"
 
@@ -13,44 +14,6 @@ using namespace mv::test;
 namespace {
 
 const TPointMapper kSame = [](double x, double y) { return TFigPoint{x, y}; };
-
-// EMR_POLYDRAW (or with 16-bit points EMR_POLYDRAW16).
-std::vector<std::uint8_t> PolyDraw(const std::vector<TPt>& points, const std::vector<std::uint8_t>& types,
-                                   bool small = false) {
-    TRecordBytes r(small ? 92 : 56);
-    r.Rect(0, 0, 0, 0).U32(static_cast<std::uint32_t>(points.size()));
-    for (TPt p : points)
-        small ? r.I16(static_cast<std::int16_t>(p.x)).I16(static_cast<std::int16_t>(p.y))
-              : r.I32(p.x).I32(p.y);
-    for (std::uint8_t t : types)
-        r.U8(t);
-    return r.Finish();
-}
-
-std::vector<std::uint8_t> FillRgn(const std::vector<TRectL>& rects, std::uint32_t count) {
-    TRecordBytes r(71);
-    r.Rect(0, 0, 0, 0).U32(32 + 16 * static_cast<std::uint32_t>(rects.size())).U32(7).U32(32);
-    r.U32(1).U32(count).U32(16 * count).Rect(0, 0, 0, 0);
-    for (const TRectL& x : rects)
-        r.Rect(x.Left, x.Top, x.Right, x.Bottom);
-    return r.Finish();
-}
-
-struct TVertex {
-    std::int32_t x, y;
-    std::uint16_t r, g, b;
-};
-std::vector<std::uint8_t> Gradient(const std::vector<TVertex>& vertices,
-                                   const std::vector<std::uint32_t>& indices, std::uint32_t objects,
-                                   std::uint32_t mode) {
-    TRecordBytes r(118);
-    r.Rect(0, 0, 0, 0).U32(static_cast<std::uint32_t>(vertices.size())).U32(objects).U32(mode);
-    for (const TVertex& v : vertices)
-        r.I32(v.x).I32(v.y).U16(v.r).U16(v.g).U16(v.b).U16(0);
-    for (std::uint32_t i : indices)
-        r.U32(i);
-    return r.Finish();
-}
 
 } // namespace
 
