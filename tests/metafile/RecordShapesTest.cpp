@@ -80,16 +80,6 @@ TEST(RecordShapes, RegionsAreReadAndTheirRectanglesJoined) {
     EXPECT_THROW(DecodeFillRgn(TRecordReader(tooMany)), EInvalidMetafile);
     const std::vector<std::uint8_t> huge = FillRgn({}, 0x10000000);
     EXPECT_THROW(DecodeFillRgn(TRecordReader(huge)), EInvalidMetafile);
-
-    TRecordBytes frame(72);
-    frame.Rect(0, 0, 0, 0).U32(48).U32(3).I32(2).I32(4);
-    frame.U32(32).U32(1).U32(1).U32(16).Rect(0, 0, 0, 0).Rect(1, 2, 3, 4);
-    const std::vector<std::uint8_t> frameBytes = frame.Finish();
-    const TEmrRegion framed = DecodeFrameRgn(TRecordReader(frameBytes));
-    EXPECT_EQ(framed.Frame.cx, 2);
-    EXPECT_EQ(framed.Frame.cy, 4);
-    ASSERT_EQ(framed.RgnData.Rects.size(), 1u);
-    EXPECT_EQ(framed.RgnData.Rects[0].Bottom, 4);
 }
 
 TEST(RecordShapes, GradientsBecomeBandsAndSmallerTriangles) {
@@ -127,14 +117,4 @@ TEST(RecordShapes, GradientsBecomeBandsAndSmallerTriangles) {
 
     const std::vector<std::uint8_t> short_ = Gradient(v, {0}, 1, TEmrGradientFill::GRADIENT_FILL_TRIANGLE);
     EXPECT_THROW(DecodeGradientFill(TRecordReader(short_)), EInvalidMetafile);
-}
-
-TEST(RecordShapes, BlockTransfersGiveTheirDestination) {
-    TRecordBytes r(76);
-    r.Rect(0, 0, 0, 0).I32(5).I32(6).I32(70).I32(80).U32(TEmrBitBlt::PATCOPY);
-    const std::vector<std::uint8_t> bytes = r.Finish();
-    const TEmrBitBlt rec = DecodeBitBlt(TRecordReader(bytes));
-    EXPECT_EQ(std::tie(rec.xDest, rec.yDest, rec.cxDest, rec.cyDest), std::make_tuple(5, 6, 70, 80));
-    EXPECT_EQ(rec.BitBltRasterOperation, TEmrBitBlt::PATCOPY);
-    EXPECT_EQ(RectLoop(5, 6, 75, 86, kSame)[2], (TFigPoint{75, 86}));
 }
