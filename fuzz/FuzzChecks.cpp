@@ -109,6 +109,7 @@ std::string CheckConversion(std::span<const std::uint8_t> data, bool allowNonFin
             options.Use01MM = switches & 4;
             options.AlternativeBlack = switches & 8;
             options.PenWidthRatio = switches & 16 ? "0.5" : "-1.0";
+            options.Classic = switches & 32;
             TmvDXFExport exporter;
             exporter.SetTextMeasure(&gMeasure);
             ConfigureExporter(exporter, options);

@@ -12,7 +12,7 @@
 namespace mv::fuzz {
 
 // The first byte chooses the switches (white masking, R14, 0.01 mm, black as
-// 250, a pen width ratio); the rest is an EMF or placeable WMF file. A
+// 250, a pen width ratio, the classic mode); the rest is an EMF or placeable WMF file. A
 // converted drawing must end with the EOF group, and its real-valued groups
 // must hold finite numbers (unless allowNonFinite).
 std::string CheckConversion(std::span<const std::uint8_t> data, bool allowNonFinite = false);

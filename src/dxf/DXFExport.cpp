@@ -139,6 +139,12 @@ void TmvDXFExport::BuildHead(TLineList& out) {
     out.Add("  9");
     out.Add("$LIMMAX");
     groups.AddPoint(10, extents_.Max);
+    if (!settings_.Classic && settings_.Use01MM && settings_.AutoCADVersion >= 1) {
+        // Millimetres, so that CAD programs insert the drawing at its size.
+        out.Add("  9");
+        out.Add("$INSUNITS");
+        groups.AddInt(70, 4);
+    }
     AddGroups(out, {{"  0", "ENDSEC"},
                     {"  0", "SECTION"},
                     {"  2", "TABLES"},

@@ -126,7 +126,10 @@ void TGroupWriter::AddColor(const TdxfFigureFields& data) {
 void TGroupWriter::AddLineTypeAndWeight(const TdxfFigureFields& data) {
     if (settings_.AutoCADVersion < 1) return;
     if (!data.Text.empty()) AddString(6, data.Text);
-    if (auto weight = LineWeightOf(data.PenWidth, settings_.Use01MM, settings_.PenWidthRatio))
+    // The default mode's widths are true hundredths of a millimetre.
+    const bool trueWidth = !settings_.Classic && settings_.PenWidthRatio <= 0;
+    if (auto weight = trueWidth ? NearestLineWeight(data.PenWidth)
+                                : LineWeightOf(data.PenWidth, settings_.Use01MM, settings_.PenWidthRatio))
         AddInt(370, *weight);
 }
 

@@ -47,4 +47,12 @@ std::optional<std::int32_t> LineWeightOf(float penWidth, bool use01MM, long doub
     return result;
 }
 
+std::optional<std::int32_t> NearestLineWeight(float penWidth) {
+    if (!(penWidth > 0)) return std::nullopt;
+    std::int32_t best = StandardLineWeights[1];
+    for (std::int32_t s : StandardLineWeights)
+        if (s > 0 && std::fabs(s - penWidth) < std::fabs(best - penWidth)) best = s;
+    return best;
+}
+
 } // namespace mv

@@ -29,5 +29,8 @@ extern const std::array<std::int32_t, 24> StandardLineWeights;
 
 // The line weight (group 370) of a pen width, or none when it is below 5.
 std::optional<std::int32_t> LineWeightOf(float penWidth, bool use01MM, long double penWidthRatio);
+// The default mode's line weight: the standard weight nearest to a pen width
+// in hundredths of a millimetre; none for a thin pen (width 0).
+std::optional<std::int32_t> NearestLineWeight(float penWidth);
 
 } // namespace mv

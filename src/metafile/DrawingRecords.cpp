@@ -250,27 +250,7 @@ void TmvMetafile::AngleArc(const TRecordReader& r) {
 // ---------------------------------------------------------------- text
 
 std::string TmvMetafile::ReadText(const TU16Array& units) const {
-    const auto n = static_cast<std::uint32_t>(units.Count());
-    std::string text;
-    if (Font && Font->Name == "Symbol") {
-        // Symbol characters sit in the private range F000..F0FF; their low byte is the character.
-        for (std::uint32_t i = 0; i < n; ++i) {
-            const std::uint16_t unit = units[i];
-            if ((unit & 0xFF) == 0 || (unit >> 8) == 0) break;
-            if ((unit >> 8) == 0xF0) text.push_back(static_cast<char>(unit & 0xFF));
-        }
-        return text;
-    }
-    std::u16string wide;
-    wide.reserve(n);
-    for (std::uint32_t i = 0; i < n; ++i) {
-        const auto unit = static_cast<char16_t>(units[i]);
-        if (unit == 0) break;
-        wide.push_back(unit);
-    }
-    text = Utf16ToAnsi(wide);
-    if (text.size() > n) text.resize(n);
-    return text;
+    return ReadTextUnits(Font, units);
 }
 
 void TmvMetafile::AdvanceAfterText(const std::string& text) {
@@ -316,15 +296,7 @@ void TmvMetafile::ExtTextOut(const TRecordReader& r) {
     Data.TextWidth = static_cast<float>(Measure().TextWidth("", Font ? Font->Height : 11, text));
     if (updateCP && Font) AdvanceAfterText(text);
 
-    if (Font) {
-        const bool symbol = Font->Name == "Symbol";
-        if (Font->Underline) text.insert(0, "\\L");
-        if (symbol)
-            text.insert(0, "|b0|i0|c2;");
-        else
-            text.insert(0, std::string(Font->Italic ? "|i1" : "|i0") + (Font->Bold ? "|b1" : "|b0") + ";");
-        text = "{\\f" + Font->Name + text + "}";
-    }
+    if (Font) text = WrapInFontCodes(*Font, std::move(text));
     Data.Text = text;
     TextString = std::move(text);
     Data.Point1 = OutputPoint(at);

@@ -34,7 +34,7 @@ public:
     std::int32_t Width = 0;  // logical units
     PenStyle Style = PenStyle::Solid;
     // The default mode's view: the colour as the metafile gives it
-    // (0x00BBGGRR), and whether the pen is one device pixel wide whatever
+    // (0x00BBGGRR, palette forms resolved), and whether the pen is one device pixel wide whatever
     // the mapping (a pen of width 0, or a cosmetic extended pen).
     std::uint32_t Rgb = 0;
     bool Cosmetic = true;
@@ -54,7 +54,7 @@ public:
 
     std::int32_t Color = -1;
     BrushHatch HatchStyle = BrushHatch::Solid;
-    // The default mode's view: the colour (0x00BBGGRR) and the brush style
+    // The default mode's view: the colour (0x00BBGGRR, resolved) and the brush style
     // as the metafile gives it (BS_SOLID 0, BS_NULL 1, BS_HATCHED 2, ...).
     std::uint32_t Rgb = 0;
     std::uint32_t Style = 0;
@@ -73,6 +73,19 @@ public:
     bool Italic = false;
     bool Underline = false;
 };
+
+// A text record's string as text: with the Symbol face the low bytes of its
+// private-range units, otherwise the units up to the first zero converted to
+// the code page and cut to the record's character count.
+std::string ReadTextUnits(const TmvFont* font, const TU16Array& units);
+// The text in the MTEXT format codes of the font (face, bold, italic,
+// underline; the Symbol face its own form).
+std::string WrapInFontCodes(const TmvFont& font, std::string text);
+
+// A COLORREF as the colour it names (0x00BBGGRR): PALETTERGB (flag byte 2)
+// is the colour itself, PALETTEINDEX (flag byte 1) an entry of the default
+// palette.
+std::uint32_t ResolveColorRef(std::uint32_t color);
 
 // The object that a creation record (EMR_CREATEPEN, EMR_EXTCREATEPEN,
 // EMR_CREATEBRUSHINDIRECT, EMR_EXTCREATEFONTINDIRECTW) makes; none for any

@@ -1,5 +1,6 @@
 #include "metafile/Metafile.h"
 
+#include "metafile/DefaultPlayer.h"
 #include "platform/Errors.h"
 
 namespace mv {
@@ -8,15 +9,26 @@ TmvMetafile::TmvMetafile(IFigureSink& sink, const TInterpretSettings& settings)
     : Sink(sink), Settings(settings), StockPen(std::make_unique<TmvPen>()),
       StockBrush(std::make_unique<TmvBrush>()) {}
 
+void TmvMetafile::ResetEmittedLineTypes() {
+    EmittedLineTypes = 0;
+    if (DefaultPlayer) DefaultPlayer->ResetEmittedLineTypes();
+}
+
 TmvMetafile::~TmvMetafile() = default;
 
 void TmvMetafile::Play(const TEnhMetafile& metafile) {
+    // Each picture starts from a fresh device context.
+    DefaultPlayer.reset();
     for (const TEmrRecord& record : metafile.Records())
         PlayRecord(record);
 }
 
 void TmvMetafile::PlayRecord(const TEmrRecord& record) {
     Data = TdxfExportData{};
+    if (!Settings.Classic) {
+        if (!DefaultPlayer) DefaultPlayer = std::make_unique<TmvDefaultPlayer>(Sink, Settings);
+        return DefaultPlayer->PlayRecord(record);
+    }
     const TRecordReader r(record.Bytes);
     switch (record.Type) {
     case emr::POLYBEZIER:

@@ -28,6 +28,8 @@ struct TIntPoint {
 // Bezier segments; the ...To forms start at and move the current position.
 enum class TPolyShape : std::uint8_t { Polyline, Polygon, PolyBezier, PolylineTo, PolyBezierTo };
 
+class TmvDefaultPlayer;
+
 class TmvMetafile {
 public:
     // The sink receives every figure and line type; it must outlive the interpreter.
@@ -41,7 +43,7 @@ public:
     // Interprets one record.
     void PlayRecord(const TEmrRecord& record);
     // Forgets which line types were handed to the sink (start of a drawing).
-    void ResetEmittedLineTypes() { EmittedLineTypes = 0; }
+    void ResetEmittedLineTypes();
 
     // Mapping of points (the drawing state's coordinate rules).
     TIntPoint TransformPoint(std::int32_t x, std::int32_t y) const;
@@ -82,6 +84,9 @@ public:
     TIntPoint WindowOrg;
     TdxfExportData Data;
     std::uint8_t EmittedLineTypes = 0; // bit s set: pen style s (0..7) handled
+    // The default mode's interpreter; none in classic mode, where the
+    // records are played by the handlers below.
+    std::unique_ptr<TmvDefaultPlayer> DefaultPlayer;
 
     // Highest object index a creation record may use. The header counts the
     // handles in 16 bits, so no sound metafile goes beyond it; a larger index

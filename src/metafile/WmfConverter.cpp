@@ -1,5 +1,6 @@
 #include "metafile/WmfConverter.h"
 
+#include "metafile/EmfRecords.h"
 #include "metafile/EmfWriter.h"
 #include "metafile/EnhMetafile.h"
 #include "metafile/LittleEndian.h"
@@ -160,6 +161,10 @@ std::vector<std::uint8_t> TWmfConverter::Run() {
     if ((type != 1 && type != 2) || LE16(wmf, 2) != MetaHeaderSize / 2 ||
         (version != 0x0100 && version != 0x0300))
         throw EInvalidMetafile();
+
+    // The bounding box goes first, for the default mode's window.
+    out_.Record(emr::GDICOMMENT, {static_cast<std::int32_t>(kPlaceableWindowSize),
+                                  static_cast<std::int32_t>(kPlaceableWindowTag), left, top, right, bottom});
 
     std::size_t at = MetaHeaderSize;
     bool ended = false;

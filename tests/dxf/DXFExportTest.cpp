@@ -147,6 +147,7 @@ TEST(DXFExport, LimitsFollowTheWrittenPointsAndAreScaled) {
 
 TEST(DXFExport, StraightEntities) {
     TmvDXFExport e;
+    e.SetClassic(true); // pen widths in logical units
     TdxfExportData line = LineData(100, 200, 300, 400, 5);
     line.Text = "_DASH";
     line.PenWidth = 1;

@@ -17,6 +17,7 @@ struct TEntityWriter {
     explicit TEntityWriter(bool use01MM = false, std::int8_t version = 1) {
         Settings.Use01MM = use01MM;
         Settings.AutoCADVersion = version;
+        Settings.Classic = true; // the line-weight rule of pen widths in logical units
     }
     TExportSettings Settings;
     TLineList Lines;

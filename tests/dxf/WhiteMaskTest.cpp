@@ -390,6 +390,7 @@ protected:
     std::string Convert() {
         Ex.SetTextMeasure(&Measure);
         Ex.SetParseWhite(true);
+        Ex.SetClassic(true); // the figures in logical units
         Ex.LoadFromMetafile(TEnhMetafile::FromEmfBytes(B.Build()));
         return Ex.SaveToString();
     }

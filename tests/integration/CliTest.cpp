@@ -259,8 +259,10 @@ TEST(Cli, AnOptionBeforeTheCommandIsShownWhereItBelongs) {
 TEST(Cli, SwitchesReachTheFile) {
     TTempDir work;
     test::WriteBytes(work / "plan.emf", Emf());
-    ASSERT_EQ(RunCli({"convert", "-o", "mm", "plan.emf"}, work.Path()).Code, 0);
-    ASSERT_EQ(RunCli({"convert", "-o", "ohne", "--mm", "--no-mm", "plan.emf"}, work.Path()).Code, 0);
+    // Classic: logical units, divided by 100 or not.
+    ASSERT_EQ(RunCli({"convert", "--classic", "-o", "mm", "plan.emf"}, work.Path()).Code, 0);
+    ASSERT_EQ(RunCli({"convert", "--classic", "-o", "ohne", "--mm", "--no-mm", "plan.emf"}, work.Path()).Code,
+              0);
     ASSERT_EQ(RunCli({"convert", "-o", "r14", "--r14", "plan.emf"}, work.Path()).Code, 0);
     const std::string mm = test::ReadText(work / "mm/plan.dxf");
     const std::string plain = test::ReadText(work / "ohne/plan.dxf");
@@ -359,7 +361,7 @@ TEST(CliProject, CreateShowAndRun) {
                                    "Alternativer Palettenindex für Schwarz (in #250): ja"}));
 
     TTempDir elsewhere;
-    TRun run = RunCli({"run", (work / "p.mvn"), "-j", "2"}, elsewhere.Path());
+    TRun run = RunCli({"run", (work / "p.mvn"), "-j", "2", "--classic"}, elsewhere.Path());
     EXPECT_EQ(run.Code, 0) << run.Err;
     EXPECT_EQ(Lines(run.Out), (std::vector<std::string>{"Konvertiere " + expected.Entries[0] + "...",
                                                         "Konvertiere " + expected.Entries[1] + "...",

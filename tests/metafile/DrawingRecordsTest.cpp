@@ -449,6 +449,7 @@ TEST_F(InterpretTest, CountsPastTheRecordAreInvalid) {
     for (std::size_t i = 0; i < bad.size(); ++i) {
         TmvDXFExport exporter;
         exporter.SetTextMeasure(&Measure);
+        exporter.SetClassic(true);
         TEmfBuilder b;
         b.SelectObject(BlackPen).SelectObject(WhiteBrush).Poly(emr::POLYLINE, {{0, 0}}).Add(bad[i]);
         std::string error;

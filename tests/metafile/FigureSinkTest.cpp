@@ -77,6 +77,7 @@ TEST(FigureSink, InterpreterPlaysEveryRecordKindIntoAnySink) {
     TInterpretSettings settings;
     settings.TextMeasure = &measure;
     settings.AlternativeBlack = true;
+    settings.Classic = true;
     TRecordingSink sink;
     TmvMetafile(sink, settings).Play(metafile);
 

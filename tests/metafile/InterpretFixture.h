@@ -33,7 +33,11 @@ public:
 
 class InterpretTest : public ::testing::Test {
 protected:
-    InterpretTest() { Exporter.SetTextMeasure(&Measure); }
+    // These tests hold the classic interpretation; the default mode has its own.
+    InterpretTest() {
+        Exporter.SetTextMeasure(&Measure);
+        Exporter.SetClassic(true);
+    }
 
     // Interprets what B holds so far.
     void Load() { Exporter.LoadFromMetafile(TEnhMetafile::FromEmfBytes(B.Build())); }

@@ -29,13 +29,14 @@ std::string ErrorOf(const std::vector<std::uint8_t>& bytes) {
     return "";
 }
 
-// The records between header and end-of-file.
+// The records between header (and the bounding-box comment after it) and end-of-file.
 std::vector<TEmrRecord> Body(const TEnhMetafile& mf) {
     const auto& all = mf.Records();
-    EXPECT_GE(all.size(), 2u);
+    EXPECT_GE(all.size(), 3u);
     EXPECT_EQ(all.front().Type, emr::HEADER);
+    EXPECT_EQ(all[1].Type, emr::GDICOMMENT);
     EXPECT_EQ(all.back().Type, emr::EOF_);
-    return std::vector<TEmrRecord>(all.begin() + 1, all.end() - 1);
+    return std::vector<TEmrRecord>(all.begin() + 2, all.end() - 1);
 }
 
 // The record's 32-bit fields after type and size.
@@ -382,7 +383,10 @@ TEST(WmfConverter, ConvertedFileDrawsLikeItsEnhancedCounterpart) {
     w.SaveDC().DeleteObject(0).CreatePen(1, 1, 0).SelectObject(0).LineTo(0, 0).RestoreDC(-1).LineTo(9, 9);
     e.SaveDC().DeleteObject(1).CreatePen(1, 1, 1, 0).SelectObject(1).LineTo(0, 0).RestoreDC(-1).LineTo(9, 9);
 
+    // Classic: the default mode takes the placeable box as the window.
     TmvDXFExport fromWmf, fromEmf;
+    fromWmf.SetClassic(true);
+    fromEmf.SetClassic(true);
     fromWmf.LoadFromMetafile(Load(w.Build()));
     fromEmf.LoadFromMetafile(TEnhMetafile::FromEmfBytes(e.Build()));
     EXPECT_EQ(fromWmf.Figures().size(), fromEmf.Figures().size());

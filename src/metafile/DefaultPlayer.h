@@ -1,0 +1,99 @@
+#pragma once
+// TmvDefaultPlayer: the default mode's interpreter, which draws what the
+// picture shows. Every point goes through the mapping chain (TMapping) into
+// hundredths of a millimetre of the picture; the state is one TDcState
+// value with a real save stack; drawing handlers describe their geometry
+// and hand it to the emitter, whose figures pass the clip stage on their
+// way to the sink.
+
+#include "figure/FigureSink.h"
+#include "metafile/ClipStage.h"
+#include "metafile/DcState.h"
+#include "metafile/EnhMetafile.h"
+#include "metafile/FigureEmitter.h"
+#include "metafile/InterpretSettings.h"
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace mv {
+
+class TmvDefaultPlayer {
+public:
+    // Saved states kept at most; a deeper SAVEDC forgets the oldest one, so
+    // that a file of a million SAVEDCs stays within a few megabytes.
+    static constexpr std::size_t kMaxSavedStates = 4096;
+    // Highest object index a creation record may use (as the classic mode).
+    static constexpr std::uint32_t kMaxObjectIndex = 0xFFFF;
+
+    // settings: kept by reference; they must outlive the player.
+    TmvDefaultPlayer(IFigureSink& sink, const TInterpretSettings& settings);
+    TmvDefaultPlayer(const TmvDefaultPlayer&) = delete;
+    TmvDefaultPlayer& operator=(const TmvDefaultPlayer&) = delete;
+
+    void PlayRecord(const TEmrRecord& record);
+    void ResetEmittedLineTypes() { emittedLineTypes_ = 0; }
+
+    TDcState& State() { return state_; }
+    const TDcState& State() const { return state_; }
+    std::size_t SavedStates() const { return saved_.size(); }
+    TFigureEmitter& Emitter() { return emitter_; }
+
+    // The looks of the selected pen and brush; none when they draw nothing.
+    // The pen's line type is handed to the sink on its first use.
+    std::optional<TStrokeLook> StrokeLook();
+    std::optional<TFillLook> FillLook() const;
+    // The current position as a figure point.
+    TFigPoint PositionPoint() const { return state_.Mapping.MapPoint(state_.Position.x, state_.Position.y); }
+
+private:
+    bool AlternativeBlack() const { return settings_.AlternativeBlack; }
+    void UpdateClip();
+    void SetClip(std::shared_ptr<const TClipRegion> clip);
+    // The clip region as it stands, the whole plane for none.
+    TClipRegion ClipOrPlane() const;
+    TFigBox LogicalBox(const TRectL& r) const;
+    TFigurePath MapPath(const TFigurePath& logical) const;
+    void DrawShape(const TDrawShape& shape, bool filled);
+
+    // State records.
+    void Header(const TRecordReader& r);
+    void Comment(const TRecordReader& r);
+    void CreateObject(const TRecordReader& r, std::uint32_t type);
+    void CreatePatternBrush(const TRecordReader& r, std::uint32_t type);
+    void SelectObject(const TRecordReader& r);
+    void DeleteObject(const TRecordReader& r);
+    void SaveDC();
+    void RestoreDC(const TRecordReader& r);
+    void ClipRect(const TRecordReader& r, bool exclude);
+    void SelectClipRegion(const TRecordReader& r);
+    void OffsetClip(const TRecordReader& r);
+    void SetMetaRegion();
+
+    // Drawing records.
+    void Poly(const TRecordReader& r, TPointSize size, std::uint32_t type);
+    void PolyPoly(const TRecordReader& r, TPointSize size, bool closed);
+    void LineTo(const TRecordReader& r);
+    void SetPixel(const TRecordReader& r);
+    void Rectangle(const TRecordReader& r);
+    void RoundRect(const TRecordReader& r);
+    void Ellipse(const TRecordReader& r);
+    void ArcRecord(const TRecordReader& r, std::uint32_t type);
+    void AngleArc(const TRecordReader& r);
+    void ExtTextOut(const TRecordReader& r);
+
+    const TInterpretSettings& settings_; // the interpreter's, which outlive this
+    TClipStage clip_;
+    TFigureEmitter emitter_;
+    IFigureSink& sink_;
+    TDcState state_;
+    std::deque<TDcState> saved_;
+    std::vector<std::shared_ptr<const TmvGDI>> objects_;
+    std::uint8_t emittedLineTypes_ = 0;
+};
+
+} // namespace mv
