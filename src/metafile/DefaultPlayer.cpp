@@ -291,6 +291,38 @@ void TmvDefaultPlayer::PlayRecord(const TEmrRecord& record) {
     case emr::EXTTEXTOUTW:
         ExtTextOut(r);
         break;
+    case emr::BEGINPATH:
+    case emr::ENDPATH:
+    case emr::CLOSEFIGURE:
+    case emr::ABORTPATH:
+    case emr::FLATTENPATH:
+    case emr::WIDENPATH:
+    case emr::FILLPATH:
+    case emr::STROKEPATH:
+    case emr::STROKEANDFILLPATH:
+        PathRecord(record.Type);
+        break;
+    case emr::SELECTCLIPPATH:
+        SelectClipPath(r);
+        break;
+    case emr::POLYDRAW:
+        PolyDraw(r, TPointSize::Points32);
+        break;
+    case emr::POLYDRAW16:
+        PolyDraw(r, TPointSize::Points16);
+        break;
+    case emr::FILLRGN:
+    case emr::PAINTRGN:
+    case emr::FRAMERGN:
+        RegionRecord(r, record.Type);
+        break;
+    case emr::GRADIENTFILL:
+        GradientFill(r);
+        break;
+    case emr::BITBLT:
+    case emr::STRETCHBLT:
+        BitBlt(r);
+        break;
     default:
         break; // SETMAPPERFLAGS and every other record draw nothing here
     }
@@ -470,7 +502,7 @@ void TmvDefaultPlayer::ClipRect(const TRecordReader& r, bool exclude) {
 }
 
 void TmvDefaultPlayer::SelectClipRegion(const TRecordReader& r) {
-    constexpr std::uint32_t RGN_AND = 1, RGN_OR = 2, RGN_XOR = 3, RGN_DIFF = 4, RGN_COPY = 5;
+    constexpr std::uint32_t RGN_COPY = 5;
     const TEmrExtSelectClipRgn rec = DecodeExtSelectClipRgn(r);
     const TMapping& m = state_.Mapping;
     std::vector<TFigBox> boxes;
@@ -486,8 +518,12 @@ void TmvDefaultPlayer::SelectClipRegion(const TRecordReader& r) {
         if (rec.RegionMode == RGN_COPY) SetClip(nullptr);
         return;
     }
-    const TClipRegion region = TClipRegion::FromBoxes(boxes);
-    switch (rec.RegionMode) {
+    CombineClip(TClipRegion::FromBoxes(boxes), rec.RegionMode);
+}
+
+void TmvDefaultPlayer::CombineClip(const TClipRegion& region, std::uint32_t mode) {
+    constexpr std::uint32_t RGN_AND = 1, RGN_OR = 2, RGN_XOR = 3, RGN_DIFF = 4, RGN_COPY = 5;
+    switch (mode) {
     case RGN_COPY:
         SetClip(std::make_shared<const TClipRegion>(region));
         break;

@@ -12,6 +12,8 @@
 #include "metafile/EnhMetafile.h"
 #include "metafile/FigureEmitter.h"
 #include "metafile/InterpretSettings.h"
+#include "metafile/PathRecorder.h"
+#include "metafile/RecordShapes.h"
 
 #include <cstdint>
 #include <deque>
@@ -86,12 +88,28 @@ private:
     void AngleArc(const TRecordReader& r);
     void ExtTextOut(const TRecordReader& r);
 
+    // Paths, regions, gradients and blocks (DefaultPathRecords.cpp).
+    TPointMapper LogicalMapper() const;
+    TPolyFillMode FillMode() const;
+    // The look of a brush of the object table or a stock brush; none for
+    // anything else.
+    std::optional<TFillLook> FillLookOfObject(std::uint32_t index);
+    // The clipping region combined with a region as EXTSELECTCLIPRGN's mode says.
+    void CombineClip(const TClipRegion& region, std::uint32_t mode);
+    void PathRecord(std::uint32_t type);
+    void SelectClipPath(const TRecordReader& r);
+    void PolyDraw(const TRecordReader& r, TPointSize size);
+    void RegionRecord(const TRecordReader& r, std::uint32_t type);
+    void GradientFill(const TRecordReader& r);
+    void BitBlt(const TRecordReader& r);
+
     const TInterpretSettings& settings_; // the interpreter's, which outlive this
     TClipStage clip_;
     TFigureEmitter emitter_;
     IFigureSink& sink_;
     TDcState state_;
     std::deque<TDcState> saved_;
+    TPathRecorder path_;
     std::vector<std::shared_ptr<const TmvGDI>> objects_;
     std::uint8_t emittedLineTypes_ = 0;
 };

@@ -1,0 +1,204 @@
+// The default mode's path records, and the drawing records that fill
+// regions, gradients and blocks: the part of the player that works with
+// whole paths and coloured areas rather than single shapes.
+#include "figure/Colors.h"
+#include "metafile/DefaultPlayer.h"
+#include "metafile/PathFigures.h"
+#include "metafile/RecordShapes.h"
+
+#include <cmath>
+
+namespace mv {
+
+namespace {
+
+// 0x00BBGGRR as the description's 0x00RRGGBB.
+std::int32_t TrueColorOfRgb(std::uint32_t bgr) {
+    return static_cast<std::int32_t>(((bgr & 0xFF) << 16) | (bgr & 0xFF00) | ((bgr >> 16) & 0xFF));
+}
+
+TFigurePath LoopPath(const std::vector<TFigPoint>& loop) {
+    TFigurePath path;
+    path.MoveTo(loop.front());
+    for (std::size_t i = 1; i < loop.size(); ++i)
+        path.LineTo(loop[i]);
+    path.Close();
+    return path;
+}
+
+} // namespace
+
+TPointMapper TmvDefaultPlayer::LogicalMapper() const {
+    const TMapping& m = state_.Mapping;
+    return [&m](double x, double y) { return m.MapPoint(x, y); };
+}
+
+TPolyFillMode TmvDefaultPlayer::FillMode() const {
+    constexpr std::uint32_t WINDING = 2;
+    return state_.PolyFillMode == WINDING ? TPolyFillMode::Winding : TPolyFillMode::Alternate;
+}
+
+std::optional<TFillLook> TmvDefaultPlayer::FillLookOfObject(std::uint32_t index) {
+    std::shared_ptr<const TmvBrush> brush;
+    if (index & 0x80000000u) {
+        // The stock brushes: white, light grey, grey, dark grey, black; NULL_BRUSH fills nothing.
+        constexpr std::uint32_t kStockRgb[] = {0xFFFFFF, 0xC0C0C0, 0x808080, 0x404040, 0x000000};
+        const std::uint32_t stock = index & 0x7FFFFFFFu;
+        if (stock >= 5) return std::nullopt;
+        auto made = std::make_shared<TmvBrush>();
+        made->Rgb = kStockRgb[stock];
+        brush = std::move(made);
+    } else if (index < objects_.size() && objects_[index] && objects_[index]->Kind == TmvGDI::TKind::Brush) {
+        brush = std::static_pointer_cast<const TmvBrush>(objects_[index]);
+    } else {
+        return std::nullopt;
+    }
+    // The brush's look as it would be selected.
+    std::swap(brush, state_.Brush);
+    const std::optional<TFillLook> look = FillLook();
+    std::swap(brush, state_.Brush);
+    return look;
+}
+
+// ---------------------------------------------------------------- the path bracket
+
+void TmvDefaultPlayer::PathRecord(std::uint32_t type) {
+    switch (type) {
+    case emr::BEGINPATH:
+        path_.Begin();
+        emitter_.Recording = &path_;
+        return;
+    case emr::ENDPATH:
+        path_.End();
+        emitter_.Recording = nullptr;
+        return;
+    case emr::ABORTPATH:
+        path_.Abort();
+        emitter_.Recording = nullptr;
+        return;
+    case emr::CLOSEFIGURE:
+        if (path_.Recording()) path_.CloseFigure();
+        return;
+    case emr::FLATTENPATH:
+        if (path_.Ready()) path_.Flatten();
+        return;
+    case emr::WIDENPATH:
+        if (const std::optional<TStrokeLook> pen = StrokeLook()) path_.Widen(pen->Width);
+        return;
+    default:
+        break;
+    }
+    // The records that use the finished path up.
+    const std::optional<float> widened = path_.WidenedBy();
+    const std::optional<TFigurePath> path = path_.Take();
+    if (!path) return;
+    const bool fills = type == emr::FILLPATH || type == emr::STROKEANDFILLPATH;
+    const bool strokes = type == emr::STROKEPATH || type == emr::STROKEANDFILLPATH;
+    IFigureSink& sink = emitter_.Sink();
+    if (fills) {
+        if (const std::optional<TFillLook> fill = FillLook()) {
+            if (widened) {
+                // A widened path is the band along the outline: its outline drawn that wide.
+                StrokePathFigures(*path, TStrokeLook{fill->Color, fill->TrueColor, *widened, ""}, sink);
+            } else {
+                FillPathFigures(*path, *fill, FillMode(), sink);
+            }
+        }
+    }
+    if (strokes) {
+        if (const std::optional<TStrokeLook> stroke = StrokeLook()) StrokePathFigures(*path, *stroke, sink);
+    }
+}
+
+void TmvDefaultPlayer::SelectClipPath(const TRecordReader& r) {
+    const std::uint32_t mode = DecodeSingleValue(r).Value;
+    const std::optional<TFigurePath> path = path_.Take();
+    if (!path) return;
+    CombineClip(PathClipRegion(*path, FillMode()), mode);
+}
+
+// ---------------------------------------------------------------- point types
+
+void TmvDefaultPlayer::PolyDraw(const TRecordReader& r, TPointSize size) {
+    const TEmrPolyDraw rec = DecodePolyDraw(r, size);
+    TDrawShape shape;
+    const TPolyDrawResult result = AppendPolyDraw(rec, LogicalMapper(), PositionPoint(), shape.Path);
+    if (!result.Valid) return;
+    if (result.Moved) state_.Position = TFigPoint{double(result.Last.x), double(result.Last.y)};
+    DrawShape(shape, false);
+}
+
+// ---------------------------------------------------------------- regions, gradients, blocks
+
+void TmvDefaultPlayer::RegionRecord(const TRecordReader& r, std::uint32_t type) {
+    const TEmrRegion rec = type == emr::FILLRGN    ? DecodeFillRgn(r)
+                           : type == emr::PAINTRGN ? DecodePaintRgn(r)
+                                                   : DecodeFrameRgn(r);
+    const std::optional<TFillLook> look = type == emr::PAINTRGN ? FillLook() : FillLookOfObject(rec.ihBrush);
+    if (!look) return;
+    const TPointMapper map = LogicalMapper();
+    if (type != emr::FRAMERGN) {
+        std::vector<std::vector<TFigPoint>> loops;
+        for (const TRectL& rect : MergeRegionRects(rec.RgnData.Rects))
+            loops.push_back(RectLoop(rect.Left, rect.Top, rect.Right, rect.Bottom, map));
+        FillLoopsHatch(loops, *look, emitter_.Sink());
+        return;
+    }
+    // The frame lies inside the region's edge: its middle half its width in.
+    const double fx = std::abs(double(rec.Frame.cx)), fy = std::abs(double(rec.Frame.cy));
+    const TMapping& m = state_.Mapping;
+    const double width = (Length(m.MapVector(fx, 0)) + Length(m.MapVector(0, fy))) / 2;
+    TFigurePath outline;
+    for (const TRectL& rect : MergeRegionRects(rec.RgnData.Rects)) {
+        const double dx = std::min(fx, double(rect.Right) - rect.Left) / 2;
+        const double dy = std::min(fy, double(rect.Bottom) - rect.Top) / 2;
+        const std::vector<TFigPoint> loop =
+            RectLoop(rect.Left + dx, rect.Top + dy, rect.Right - dx, rect.Bottom - dy, map);
+        outline.MoveTo(loop[0]);
+        for (std::size_t i = 1; i < loop.size(); ++i)
+            outline.LineTo(loop[i]);
+        outline.Close();
+    }
+    StrokePathFigures(outline, TStrokeLook{look->Color, look->TrueColor, static_cast<float>(width), ""},
+                      emitter_.Sink());
+}
+
+void TmvDefaultPlayer::GradientFill(const TRecordReader& r) {
+    const std::vector<TColorPiece> pieces = GradientPieces(DecodeGradientFill(r), LogicalMapper());
+    // Neighbouring pieces of one colour share a hatch.
+    std::vector<std::vector<TFigPoint>> loops;
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        loops.push_back(pieces[i].Loop);
+        if (i + 1 < pieces.size() && pieces[i + 1].Rgb == pieces[i].Rgb) continue;
+        const std::uint32_t rgb = pieces[i].Rgb;
+        FillLoopsHatch(loops, TFillLook{ColorToIndex(rgb, AlternativeBlack()), TrueColorOfRgb(rgb)},
+                       emitter_.Sink());
+        loops.clear();
+    }
+}
+
+void TmvDefaultPlayer::BitBlt(const TRecordReader& r) {
+    const TEmrBitBlt rec = DecodeBitBlt(r);
+    std::optional<TFillLook> look;
+    switch (rec.BitBltRasterOperation) {
+    case TEmrBitBlt::PATCOPY:
+        look = FillLook();
+        break;
+    case TEmrBitBlt::BLACKNESS:
+    case TEmrBitBlt::WHITENESS: {
+        const std::uint32_t rgb = rec.BitBltRasterOperation == TEmrBitBlt::WHITENESS ? 0xFFFFFF : 0;
+        look = TFillLook{ColorToIndex(rgb, AlternativeBlack()), TrueColorOfRgb(rgb)};
+        break;
+    }
+    default:
+        return; // the other operations need the bitmap or what lies under it
+    }
+    if (!look) return;
+    const double x0 = rec.xDest, y0 = rec.yDest;
+    TDrawShape shape;
+    shape.Path = LoopPath(RectLoop(x0, y0, x0 + rec.cxDest, y0 + rec.cyDest, LogicalMapper()));
+    shape.IsRectangle = true;
+    emitter_.Fill(shape, *look);
+}
+
+} // namespace mv
