@@ -184,20 +184,24 @@ TEST_F(DefaultModeTest, RestoreWithRelativeIndicesAndPastTheBottom) {
     EXPECT_EQ(Fig(2).Data.Color, 1);
 }
 
+// Counts the figures it is given.
+struct TCountingSink : IFigureSink {
+    void AddPixel(const TdxfExportData&) override { ++Figures; }
+    void AddLine(const TdxfExportData&) override { ++Figures; }
+    void AddRectangle(const TdxfExportData&) override { ++Figures; }
+    void AddHatch(const TdxfExportData&) override { ++Figures; }
+    void AddPolyline(const TdxfExportData&, int) override { ++Figures; }
+    void AddPolyBezier(const TdxfExportData&, int) override { ++Figures; }
+    void AddCircle(const TdxfExportData&) override { ++Figures; }
+    void AddEllipse(const TdxfExportData&) override { ++Figures; }
+    void AddArc(const TdxfExportData&) override { ++Figures; }
+    void AddMText(const TdxfExportData&) override { ++Figures; }
+    void AddLineType(std::string_view, std::span<const float>, int) override {}
+    int Figures = 0;
+};
+
 TEST(DefaultModeState, AMillionSavesStayBounded) {
-    struct TNull : IFigureSink {
-        void AddPixel(const TdxfExportData&) override {}
-        void AddLine(const TdxfExportData&) override {}
-        void AddRectangle(const TdxfExportData&) override {}
-        void AddHatch(const TdxfExportData&) override {}
-        void AddPolyline(const TdxfExportData&, int) override {}
-        void AddPolyBezier(const TdxfExportData&, int) override {}
-        void AddCircle(const TdxfExportData&) override {}
-        void AddEllipse(const TdxfExportData&) override {}
-        void AddArc(const TdxfExportData&) override {}
-        void AddMText(const TdxfExportData&) override {}
-        void AddLineType(std::string_view, std::span<const float>, int) override {}
-    } sink;
+    TCountingSink sink;
     TInterpretSettings settings;
     TmvDefaultPlayer player(sink, settings);
     const std::vector<std::uint8_t> save = TRecordBytes(emr::SAVEDC).Finish();
@@ -328,6 +332,29 @@ TEST_F(DefaultModeTest, PlaceableWmfSpansItsBoxAtItsUnitsPerInch) {
     EXPECT_NEAR(a.y, 1270, 1);
     EXPECT_NEAR(b.x, 2540, 1);
     EXPECT_NEAR(b.y, 0, 1);
+}
+
+TEST(FigureEmitter, ARecordedPathTakesTheShapesInsteadOfFigures) {
+    TCountingSink sink;
+    TFigureEmitter emitter(sink);
+    TDrawShape shape;
+    shape.Path.MoveTo({0, 0});
+    shape.Path.LineTo({10, 0});
+    shape.Path.BezierTo({10, 5}, {5, 10}, {0, 10});
+    shape.Path.Close();
+    const TStrokeLook pen{1, 0xFF0000};
+    const TFillLook brush;
+    TFigurePath path;
+    emitter.Recording = &path;
+    emitter.Draw(shape, &brush, &pen);
+    emitter.Text(TdxfExportData{});
+    EXPECT_EQ(sink.Figures, 0);
+    ASSERT_EQ(path.Subpaths().size(), 1u);
+    EXPECT_EQ(path.Subpaths()[0].Points, shape.Path.Subpaths()[0].Points);
+    EXPECT_TRUE(path.Subpaths()[0].Closed);
+    emitter.Recording = nullptr;
+    emitter.Draw(shape, &brush, &pen); // a hatch and an outline
+    EXPECT_EQ(sink.Figures, 2);
 }
 
 TEST(DefaultModeExport, InsUnitsMarkMillimetresInR2000Only) {
