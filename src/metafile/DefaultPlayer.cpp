@@ -777,13 +777,19 @@ void TmvDefaultPlayer::ExtTextOut(const TRecordReader& r) {
 
     // Widths in logical units of the font, then along the baseline in figure units.
     const std::int32_t measureHeight = logicalHeight != 0 ? logicalHeight : 12;
-    const double logicalWidth = settings_.Measure().TextWidth(font ? font->Name : "", measureHeight, text);
+    // The width is measured in the default face as the classic mode does;
+    // only the advance of the position needs the font's own face.
+    const double logicalWidth = settings_.Measure().TextWidth("", measureHeight, text);
     const double unitWidth = logicalHeight != 0 ? Length(xAxis) : m.Frame().UnitsPerPixelX();
     d.TextWidth = static_cast<float>(logicalWidth * unitWidth);
-    if (updateCP && std::isfinite(logicalWidth)) {
+    if (updateCP) {
+        const double advance =
+            font ? settings_.Measure().TextWidth(font->Name, measureHeight, text) : logicalWidth;
         const double a = escapement * kPi / 180;
-        state_.Position.x += logicalWidth * std::cos(a);
-        state_.Position.y -= logicalWidth * std::sin(a);
+        if (std::isfinite(advance)) {
+            state_.Position.x += advance * std::cos(a);
+            state_.Position.y -= advance * std::sin(a);
+        }
     }
     if (font) text = WrapInFontCodes(*font, std::move(text));
     d.Text = std::move(text);
