@@ -473,14 +473,23 @@ void TmvDefaultPlayer::SelectClipRegion(const TRecordReader& r) {
     constexpr std::uint32_t RGN_AND = 1, RGN_OR = 2, RGN_XOR = 3, RGN_DIFF = 4, RGN_COPY = 5;
     const TEmrExtSelectClipRgn rec = DecodeExtSelectClipRgn(r);
     const TMapping& m = state_.Mapping;
+    // A region of many rectangles is taken as their bounding box, so that
+    // combining regions stays cheap.
+    const bool many = rec.Rects.Count() > TClipRegion::kMaxBoxes;
     std::vector<TFigBox> boxes;
+    TFigBox all;
     for (const TRectL& rect : rec.Rects) {
         TFigBox box;
         box.Take(m.DevicePoint(rect.Left, rect.Top));
         box.Take(m.DevicePoint(rect.Right, rect.Bottom));
-        boxes.push_back(box);
-        if (boxes.size() > TClipRegion::kMaxBoxes * 16) break; // the rest is lost in the bounding box anyway
+        if (many) {
+            all.Take({box.MinX, box.MinY});
+            all.Take({box.MaxX, box.MaxY});
+        } else {
+            boxes.push_back(box);
+        }
     }
+    if (many) boxes.push_back(all);
     if (boxes.empty()) {
         // No region: RGN_COPY goes back to no clipping; the other modes fail.
         if (rec.RegionMode == RGN_COPY) SetClip(nullptr);
