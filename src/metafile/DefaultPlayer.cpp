@@ -775,7 +775,11 @@ void TmvDefaultPlayer::ExtTextOut(const TRecordReader& r) {
     d.Height = static_cast<float>(height / 1.6);
     const double escapement = font ? font->Escapement / 10.0 : 0;
     const TFigPoint xAxis = m.MapVector(1, 0);
-    d.Rotation = static_cast<float>(escapement + std::atan2(xAxis.y, xAxis.x) * 180 / kPi);
+    // The escapement turns counter-clockwise in logical space as a screen
+    // shows it (y downward); a mapping that turns y up turns it round.
+    const double a = escapement * kPi / 180;
+    const TFigPoint baseline = m.MapVector(std::cos(a), -std::sin(a));
+    d.Rotation = static_cast<float>(std::atan2(baseline.y, baseline.x) * 180 / kPi);
     d.Flags = font && font->Italic ? FigureFlags::Italic : FigureFlags::None;
     std::uint8_t align = (state_.TextAlign & (8 | 16)) ? 6 : 0;
     if (state_.TextAlign & 4)
@@ -794,7 +798,6 @@ void TmvDefaultPlayer::ExtTextOut(const TRecordReader& r) {
     if (updateCP) {
         const double advance =
             font ? settings_.Measure().TextWidth(font->Name, measureHeight, text) : logicalWidth;
-        const double a = escapement * kPi / 180;
         if (std::isfinite(advance)) {
             state_.Position.x += advance * std::cos(a);
             state_.Position.y -= advance * std::sin(a);

@@ -293,6 +293,22 @@ TEST_F(DefaultModeTest, LengthsFollowTheScale) {
     EXPECT_NEAR(Fig(3).Data.Height, 800 / 1.6, 1e-3); // 8 mm font
 }
 
+TEST_F(DefaultModeTest, TextTurnsWithTheLogicalYAxisAndKeepsItsEdgePoint) {
+    B.SetTextColor(0).CreateFont(1, u"Arial", -20, 2700).SelectObject(1);
+    B.TextOut(10, 10, u"down");
+    // y upward in logical space: the same escapement reads upward.
+    B.SetMapMode(8);
+    Extents(emr::SETWINDOWEXTEX, 100, -100);
+    Extents(emr::SETVIEWPORTEXTEX, 100, 100);
+    // A text on the clip rectangle's corner stays.
+    ClipRect(emr::INTERSECTCLIPRECT, 7, -3, 50, -50);
+    B.TextOut(7, -3, u"up");
+    Load();
+    ASSERT_EQ(Count(), 2u);
+    EXPECT_NEAR(std::fmod(Fig(0).Data.Rotation + 360, 360), 270, 1e-3);
+    EXPECT_NEAR(std::fmod(Fig(1).Data.Rotation + 360, 360), 90, 1e-3);
+}
+
 TEST_F(DefaultModeTest, BrushAndColourRules) {
     B.SelectObject(NullPen);
     B.CreateBrush(1, 1 /* BS_NULL */, 0x0000FF).SelectObject(1).Rectangle(0, 0, 10, 10); // nothing
