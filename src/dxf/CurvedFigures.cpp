@@ -114,7 +114,7 @@ void TmvExpDXFPolyBezier::Export(TGroupWriter& out) const {
     const std::size_t n = Vertices.size();
     // Only whole cubic segments make a spline. Broken runs, and a lone point
     // that gives no segment at all, go out as a polyline through the points.
-    if (!hasVertices_ || n < 4 || (n - 4) % 3 != 0) {
+    if (n < 4 || (n - 4) % 3 != 0) {
         TmvExpDXFPolyline::Export(out);
         return;
     }

@@ -55,30 +55,36 @@ void AppendHex(std::string& buf, std::uint32_t v) {
 } // namespace
 
 void TGroupWriter::AddCodeLine(int code) {
-    AppendCode(lines_.Buffer(), code);
-    lines_.EndLine();
+    if (!lines_) return;
+    AppendCode(lines_->Buffer(), code);
+    lines_->EndLine();
 }
 
 void TGroupWriter::AddInt(int code, std::int32_t value) {
+    if (!lines_) return;
     AddCodeLine(code);
-    AppendInt(lines_.Buffer(), value);
-    lines_.EndLine();
+    AppendInt(lines_->Buffer(), value);
+    lines_->EndLine();
 }
 
 void TGroupWriter::AddString(int code, std::string_view value) {
+    if (!lines_) return;
     AddCodeLine(code);
-    lines_.Add(value);
+    lines_->Add(value);
 }
 
 void TGroupWriter::AddFloat(int code, long double value) {
+    if (!lines_) return;
     AddCodeLine(code);
-    AppendReal(lines_.Buffer(), value);
-    lines_.EndLine();
+    AppendReal(lines_->Buffer(), value);
+    lines_->EndLine();
 }
 
 void TGroupWriter::AddPoint(int code, float x, float y) {
-    AddFloat(code, ScaleValue(x));
-    AddFloat(code + 10, ScaleValue(y));
+    if (lines_) {
+        AddFloat(code, ScaleValue(x));
+        AddFloat(code + 10, ScaleValue(y));
+    }
     if (extents_) extents_->Take(x, y);
 }
 
@@ -88,9 +94,10 @@ void TGroupWriter::AddPoint3D(int code, const TdxfPoint& p) {
 }
 
 void TGroupWriter::AddHex(int code, std::uint32_t value) {
+    if (!lines_) return;
     AddCodeLine(code);
-    AppendHex(lines_.Buffer(), value);
-    lines_.EndLine();
+    AppendHex(lines_->Buffer(), value);
+    lines_->EndLine();
 }
 
 void TGroupWriter::AddHandle() {
@@ -99,24 +106,25 @@ void TGroupWriter::AddHandle() {
 }
 
 void TGroupWriter::AddEntityHeader(std::string_view name, std::string_view subclass) {
-    lines_.Add("  0");
-    lines_.Add(name);
+    AddRawLine("  0");
+    AddRawLine(name);
     AddHandle();
+    if (!lines_) return;
     if (name == "HATCH") {
-        lines_.Add("330");
-        lines_.Add("1F");
+        lines_->Add("330");
+        lines_->Add("1F");
     }
     if (!extents_) {
-        lines_.Add("100");
-        lines_.Add("AcDbSymbolTableRecord");
+        lines_->Add("100");
+        lines_->Add("AcDbSymbolTableRecord");
     } else {
-        lines_.Add("100");
-        lines_.Add("AcDbEntity");
-        lines_.Add("  8");
-        lines_.Add(layerName_);
+        lines_->Add("100");
+        lines_->Add("AcDbEntity");
+        lines_->Add("  8");
+        lines_->Add(layerName_);
     }
-    lines_.Add("100");
-    lines_.Add(subclass);
+    lines_->Add("100");
+    lines_->Add(subclass);
 }
 
 void TGroupWriter::AddColor(const TdxfFigureFields& data) {
@@ -124,7 +132,7 @@ void TGroupWriter::AddColor(const TdxfFigureFields& data) {
 }
 
 void TGroupWriter::AddLineTypeAndWeight(const TdxfFigureFields& data) {
-    if (settings_.AutoCADVersion < 1) return;
+    if (settings_.AutoCADVersion < 1 || !lines_) return;
     if (!data.Text.empty()) AddString(6, data.Text);
     if (auto weight = LineWeightOf(data.PenWidth, settings_.Use01MM, settings_.PenWidthRatio))
         AddInt(370, *weight);

@@ -67,7 +67,7 @@ constexpr bool HasFlag(FigureFlags flags, FigureFlags flag) {
 // of this part only: the point lists are needed while a figure is built and
 // the polyline and hatch figures copy the points they use.
 struct TdxfFigureFields {
-    std::uint16_t Count = 0; // number of point lists in Points
+    std::uint32_t Count = 0; // number of point lists in Points
     FigureFlags Flags = FigureFlags::None;
     BrushHatch HatchStyle = BrushHatch::Solid;
     TShapeKind Kind;        // HatchKind of a hatch, ArcShape of an arc

@@ -32,8 +32,9 @@ TdxfExportData LineData(float x1, float y1, float x2, float y2, int color = 0) {
 }
 
 // The value of the first group with this code after the entity's "  0" line.
-std::vector<std::string> Entity(const TmvDXFExport& e, std::size_t index) {
-    std::vector<std::string> lines = e.EntityLines().Lines(), result;
+std::vector<std::string> Entity(const std::string& file, std::size_t index) {
+    const std::vector<std::string> lines = test::EntitySection(file);
+    std::vector<std::string> result;
     std::size_t seen = 0;
     for (std::size_t i = 0; i + 1 < lines.size(); i += 2) {
         if (lines[i] == "  0") ++seen;
@@ -160,18 +161,18 @@ TEST(DXFExport, StraightEntities) {
     poly.Flags = FigureFlags::Closed;
     poly.Points = {{{1, 1, 0}}, {{5, 6, 0}, {7, 8, 0}}};
     e.AddPolyline(poly, 1);
-    e.SaveToString();
-    EXPECT_EQ(Entity(e, 0), Lines({"  0", "LINE",     "  5", "20",  "100", "AcDbEntity", "  8", "0",
-                                   "100", "AcDbLine", " 62", "5",   "  6", "_DASH",      "370", "9",
-                                   " 10", "100",      " 20", "200", " 11", "300",        " 21", "400"}));
-    EXPECT_EQ(Entity(e, 1), Lines({"  0", "POINT", "  5", "21", "100", "AcDbEntity", "  8", "0", "100",
-                                   "AcDbPoint", " 10", "1.5", " 20", "-2"}));
-    EXPECT_EQ(Entity(e, 2),
+    const std::string file = e.SaveToString();
+    EXPECT_EQ(Entity(file, 0), Lines({"  0", "LINE",     "  5", "20",  "100", "AcDbEntity", "  8", "0",
+                                      "100", "AcDbLine", " 62", "5",   "  6", "_DASH",      "370", "9",
+                                      " 10", "100",      " 20", "200", " 11", "300",        " 21", "400"}));
+    EXPECT_EQ(Entity(file, 1), Lines({"  0", "POINT", "  5", "21", "100", "AcDbEntity", "  8", "0", "100",
+                                      "AcDbPoint", " 10", "1.5", " 20", "-2"}));
+    EXPECT_EQ(Entity(file, 2),
               Lines({"  0",          "LWPOLYLINE", "  5", "22",  "100", "AcDbEntity", "  8", "0",   "100",
                      "AcDbPolyline", " 90",        "5",   " 70", "0",   " 43",        "2.5", " 10", "10",
                      " 20",          "0",          " 10", "0",   " 20", "0",          " 10", "0",   " 20",
                      "20",           " 10",        "10",  " 20", "20",  " 10",        "10",  " 20", "0"}));
-    EXPECT_EQ(Entity(e, 3),
+    EXPECT_EQ(Entity(file, 3),
               Lines({"  0",          "LWPOLYLINE", "  5", "23",  "100", "AcDbEntity", "  8", "0",   "100",
                      "AcDbPolyline", " 90",        "2",   " 70", "1",   " 10",        "5",   " 20", "6",
                      " 10",          "7",          " 20", "8"}));
@@ -184,8 +185,8 @@ TEST(DXFExport, R14EntitiesCarryNoLineTypeOrWeight) {
     line.Text = "_DOT";
     line.PenWidth = 3;
     e.AddLine(line);
-    e.SaveToString();
-    EXPECT_EQ(Entity(e, 0),
+    const std::string file = e.SaveToString();
+    EXPECT_EQ(Entity(file, 0),
               Lines({"  0", "LINE", "  5", "20", "100", "AcDbEntity", "  8", "0", "100", "AcDbLine",
                      " 62", "1",    " 10", "0",  " 20", "0",          " 11", "1", " 21", "1"}));
 }
@@ -212,8 +213,9 @@ TEST(DXFExport, LineTypeRecord) {
                                                 " 74", "0",
                                                 " 49", "-2",
                                                 " 74", "0"}));
-    EXPECT_TRUE(e.EntityLines().Empty()); // nothing of the record lands among the entities
     EXPECT_EQ(e.NextHandle(), 33);
+    EXPECT_TRUE(
+        test::EntitySection(e.SaveToString()).empty()); // nothing of the record lands among the entities
 }
 
 TEST(DXFExport, SaveToFileReportsAFileThatCannotBeCreated) {

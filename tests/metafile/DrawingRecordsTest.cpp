@@ -24,8 +24,9 @@ TEST_F(InterpretTest, PolygonFillAndOutlineUnlessCovered) {
     B.CreateBrush(1, 0, Red).CreatePen(2, 0, 0, Red).CreatePen(3, 0, 0, Blue);
     B.SelectObject(1).SelectObject(2).Poly(emr::POLYGON, {{0, 0}, {10, 0}, {10, 10}}); // hatch only
     B.SelectObject(3).Poly(emr::POLYGON, {{0, 0}, {10, 0}, {10, 10}});                 // hatch, outline
-    B.SelectObject(NullPen).Poly(emr::POLYGON16, {{0, 0}, {10, 0}});                   // hatch only
+    B.SelectObject(NullPen).Poly(emr::POLYGON16, {{0, 0}, {10, 0}, {0, 5}});           // hatch only
     B.SelectObject(NullBrush).SelectObject(2).Poly(emr::POLYGON, {{0, 0}, {10, 0}});   // outline only
+    B.SelectObject(1).SelectObject(NullPen).Poly(emr::POLYGON16, {{0, 0}, {10, 0}});   // no area: nothing
     Load();
     EXPECT_EQ(Kinds(), (std::vector<K>{K::Hatch, K::Hatch, K::Polyline, K::Hatch, K::Polyline}));
     EXPECT_EQ(D(0).Color, RedIndex);
@@ -97,12 +98,11 @@ TEST_F(InterpretTest, PolylineToMovesThePositionWithoutUsingIt) {
     EXPECT_EQ(D(3).Point1, (TdxfPoint{33, -33, 0}));
 }
 
-TEST_F(InterpretTest, EmptyPointListStillDrawsAndKeepsThePosition) {
+TEST_F(InterpretTest, EmptyPointListDrawsNothingAndKeepsThePosition) {
     B.SelectObject(BlackPen).MoveTo(7, 7).Poly(emr::POLYLINETO, {}).LineTo(8, 8);
     Load();
-    EXPECT_EQ(Kinds(), (std::vector<K>{K::Polyline, K::Line}));
-    EXPECT_EQ(Fig<TmvExpDXFPolyline>(0).VertexCount(), 0u);
-    EXPECT_EQ(D(1).Point1, (TdxfPoint{7, -7, 0}));
+    EXPECT_EQ(Kinds(), (std::vector<K>{K::Line}));
+    EXPECT_EQ(D(0).Point1, (TdxfPoint{7, -7, 0}));
 }
 
 TEST_F(InterpretTest, LineToWithoutADrawingPenOnlyMoves) {
