@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 using namespace mv;
@@ -216,6 +217,42 @@ TEST(DXFExport, LineTypeRecord) {
     EXPECT_EQ(e.NextHandle(), 33);
     EXPECT_TRUE(
         test::EntitySection(e.SaveToString()).empty()); // nothing of the record lands among the entities
+}
+
+// A drawing taken over with AdoptMetafile keeps no figures and makes them
+// again while it is written; the file is that of a drawing that keeps them,
+// also when settings change or figures are added after loading.
+TEST(DXFExport, AdoptedDrawingWritesWhatAKeptDrawingWrites) {
+    test::TEmfBuilder b;
+    b.CreatePen(1, 1, 2, 0x0000FF)
+        .SelectObject(1)
+        .Poly(85 /* POLYBEZIER16 */, {{0, 0}, {5, 9}, {9, 5}, {12, 0}});
+    b.Poly(87 /* POLYLINE16 */, {{-40, 7}, {30, 70}, {60, -5}}).Ellipse(-3, -3, 20, 10);
+    b.SelectObject(0x80000000 /* white brush */).Rectangle(0, 0, 8, 8); // a mask when masking is on
+    const std::vector<std::uint8_t> bytes = b.Build();
+    struct TCase {
+        const char* Name;
+        std::function<void(TmvDXFExport&)> After; // what happens between loading and saving
+    };
+    const TCase cases[] = {
+        {"plain", [](TmvDXFExport&) {}},
+        {"R14 and 0.01 mm chosen late",
+         [](TmvDXFExport& e) {
+             e.SetAutoCADVersion(0);
+             e.SetUse01MM(true);
+         }},
+        {"masking chosen late", [](TmvDXFExport& e) { e.SetParseWhite(true); }},
+        {"a figure added", [](TmvDXFExport& e) { e.AddLine(LineData(-100, 0, 0, 300, 3)); }},
+    };
+    for (const TCase& c : cases) {
+        TmvDXFExport adopted, kept;
+        adopted.AdoptMetafile(TEnhMetafile::FromEmfBytes(bytes));
+        EXPECT_TRUE(adopted.Figures().empty());
+        kept.LoadFromMetafile(TEnhMetafile::FromEmfBytes(bytes));
+        c.After(adopted);
+        c.After(kept);
+        EXPECT_EQ(adopted.SaveToString(), kept.SaveToString()) << c.Name;
+    }
 }
 
 TEST(DXFExport, SaveToFileReportsAFileThatCannotBeCreated) {

@@ -85,6 +85,51 @@ TEST_F(InterpretTest, PolyPolygonGivesOneHatchThenTheOutlines) {
     EXPECT_EQ(d.Points[0], Pts({{0, 0}, {10, 0}, {10, -10}}));
 }
 
+TEST_F(InterpretTest, ListCountsAboveSixteenBitsAreKeptWhole) {
+    B.SelectObject(BlackPen);
+    std::vector<std::vector<TPt>> lines(65537, std::vector<TPt>{{0, 0}, {1, 1}});
+    lines.back() = {{7, 7}, {8, 8}};
+    B.PolyPoly16(emr::POLYPOLYLINE16, lines);
+    B.CreateBrush(1, 0, Red).SelectObject(1).SelectObject(NullPen).PolyPoly16(
+        emr::POLYPOLYGON16, std::vector<std::vector<TPt>>(65536, {{0, 0}, {4, 0}, {0, 4}}));
+    Load();
+    ASSERT_EQ(Exporter.Figures().size(), 65538u);
+    EXPECT_EQ(Vertices(65536), Pts({{7, -7}, {8, -8}}));
+    EXPECT_EQ(Fig<TmvExpDXFHatch>(65537).GetLoopCount(), 65536);
+}
+
+TEST_F(InterpretTest, EmptyListsInAListRecordAddNothing) {
+    B.SelectObject(BlackPen).PolyPoly16(emr::POLYPOLYLINE16, {{}, {{1, 1}, {2, 2}}, {}});
+    B.PolyPoly16(emr::POLYPOLYLINE16, {{}, {}}).Poly(emr::POLYLINE, {});
+    Load();
+    EXPECT_EQ(Kinds(), (std::vector<K>{K::Polyline}));
+    EXPECT_EQ(Exporter.SaveToString().find("\r\n 90\r\n0\r\n"),
+              std::string::npos); // no entity without vertices
+}
+
+TEST(NonFiniteValues, AreARangeErrorAndNeverReachTheFile) {
+    auto error = [](const TEmfBuilder& b) -> std::string {
+        TFixedMetricMeasure measure;
+        TmvDXFExport e;
+        e.SetTextMeasure(&measure);
+        try {
+            e.AdoptMetafile(TEnhMetafile::FromEmfBytes(b.Build()));
+            return "written: " + e.SaveToString();
+        } catch (const std::exception& x) {
+            return x.what();
+        }
+    };
+    TEmfBuilder nan, sweep, text;
+    nan.SelectObject(BlackPen).AngleArc(10, 10, 5, std::nanf(""), 45);
+    sweep.SelectObject(BlackPen).AngleArc(10, 10, 5, 3e38f, 3e38f); // the end angle overflows
+    text.CreateFont(1, u"Arial", -20)
+        .SelectObject(1)
+        .SetWorldTransform(1, 0, 0, 3e38f, 0, 0)
+        .TextOut(0, 0, u"x");
+    for (const TEmfBuilder* b : {&nan, &sweep, &text})
+        EXPECT_EQ(error(*b), "Fehler bei Bereichsprüfung");
+}
+
 // ---------------------------------------------------------------- current position
 
 TEST_F(InterpretTest, PolylineToMovesThePositionWithoutUsingIt) {
