@@ -28,7 +28,7 @@ void AddFullEllipseParameters(TGroupWriter& out) {
 }
 
 // CIRCLE or the head of an ARC: centre and scaled radius.
-void AddCircleGroups(TGroupWriter& out, const TdxfFigureFields& d, std::string_view name) {
+void AddCircleGroups(TGroupWriter& out, const TdxfExportData& d, std::string_view name) {
     out.AddEntityHeader(name, "AcDbCircle");
     out.AddColor(d);
     out.AddLineTypeAndWeight(d);
@@ -38,7 +38,7 @@ void AddCircleGroups(TGroupWriter& out, const TdxfFigureFields& d, std::string_v
 
 // ELLIPSE up to its ratio; the axis vector is written like a point, so it
 // is scaled and counts into the extents, while the ratio is never scaled.
-void AddEllipseGroups(TGroupWriter& out, const TdxfFigureFields& d) {
+void AddEllipseGroups(TGroupWriter& out, const TdxfExportData& d) {
     out.AddEntityHeader("ELLIPSE", "AcDbEllipse");
     out.AddColor(d);
     out.AddLineTypeAndWeight(d);

@@ -2,6 +2,7 @@
 
 #include "dxf/Layers.h"
 #include "dxf/RealFormat.h"
+#include "figure/Colors.h"
 
 namespace mv {
 
@@ -127,8 +128,13 @@ void TGroupWriter::AddEntityHeader(std::string_view name, std::string_view subcl
     lines_->Add(subclass);
 }
 
-void TGroupWriter::AddColor(const TdxfFigureFields& data) {
+void TGroupWriter::AddColor(const TdxfExportData& data) {
     if (data.Color != 0 && data.Color != 256) AddInt(62, data.Color);
+    if (settings_.AutoCADVersion < 1 || settings_.Classic || data.TrueColor < 0) return;
+    // Black goes to 7 (or 250) by choice, not as the nearest colour: 7 shows
+    // black or white after the background, and 250 is asked for.
+    if (data.TrueColor == 0 && (data.Color == 7 || data.Color == 250)) return;
+    if (data.TrueColor != IndexToRgb(data.Color)) AddInt(420, data.TrueColor & 0xFFFFFF);
 }
 
 void TGroupWriter::AddLineTypeAndWeight(const TdxfFigureFields& data) {
@@ -138,7 +144,7 @@ void TGroupWriter::AddLineTypeAndWeight(const TdxfFigureFields& data) {
         AddInt(370, *weight);
 }
 
-void TGroupWriter::AddPolylineHeader(const TdxfFigureFields& data, std::int32_t vertexCount) {
+void TGroupWriter::AddPolylineHeader(const TdxfExportData& data, std::int32_t vertexCount) {
     AddEntityHeader("LWPOLYLINE", "AcDbPolyline");
     AddColor(data);
     AddLineTypeAndWeight(data);

@@ -64,10 +64,12 @@ public:
     // Group 5 with the next handle.
     void AddHandle();
     void AddEntityHeader(std::string_view name, std::string_view subclass);
-    void AddColor(const TdxfFigureFields& data);
+    // Group 62, and in R2000 files of today's kind group 420 when the
+    // picture's own colour is not what the colour number stands for.
+    void AddColor(const TdxfExportData& data);
     // R2000 only: the line type (group 6) and the line weight (group 370).
     void AddLineTypeAndWeight(const TdxfFigureFields& data);
-    void AddPolylineHeader(const TdxfFigureFields& data, std::int32_t vertexCount);
+    void AddPolylineHeader(const TdxfExportData& data, std::int32_t vertexCount);
     // A code line; the value line follows from AddRawLine, as it stands.
     void AddCodeLine(int code);
     void AddRawLine(std::string_view line) {

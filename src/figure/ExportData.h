@@ -96,8 +96,10 @@ struct TdxfExportData : TdxfFigureFields {
     static TdxfExportData FigureCopy(const TdxfExportData& src) {
         TdxfExportData copy;
         static_cast<TdxfFigureFields&>(copy) = src;
+        copy.TrueColor = src.TrueColor;
         return copy;
     }
+    std::int32_t TrueColor = -1; // the picture's own colour 0x00RRGGBB, or -1
 };
 
 } // namespace mv

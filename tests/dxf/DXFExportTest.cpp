@@ -2,6 +2,7 @@
 #include "EmfBuilder.h"
 #include "GroupLines.h"
 #include "TestUtil.h"
+#include "figure/Colors.h"
 #include "figure/LineTypes.h"
 #include "metafile/EnhMetafile.h"
 #include "platform/Errors.h"
@@ -253,6 +254,46 @@ TEST(DXFExport, AdoptedDrawingWritesWhatAKeptDrawingWrites) {
         c.After(kept);
         EXPECT_EQ(adopted.SaveToString(), kept.SaveToString()) << c.Name;
     }
+}
+
+// The picture's own colour goes into group 420 where the colour number only
+// comes near it: in R2000 files of today's kind, never in R14 or classic ones.
+TEST(DXFExport, TrueColourWhereTheColourNumberOnlyComesNear) {
+    auto fill = [](std::int32_t color, std::int32_t trueColor) {
+        TdxfExportData d;
+        d.Kind = HatchKind::Polygon;
+        d.Count = 1;
+        d.Points = {{{0, 0, 0}, {10, 0, 0}, {10, 10, 0}}};
+        d.Color = color;
+        d.TrueColor = trueColor;
+        return d;
+    };
+    TdxfExportData black = LineData(0, 0, 5, 5, 7);
+    black.TrueColor = 0;
+    auto file = [&](std::int8_t version, bool classic) {
+        TmvDXFExport e;
+        e.SetAutoCADVersion(version);
+        e.SetClassic(classic);
+        e.AddHatch(fill(ColorToIndex(0x0080FF, false), 0xFF8000)); // orange
+        e.AddHatch(fill(255, 0xFFFFFF));                           // white stays 255 alone
+        e.AddHatch(fill(1, 0xFF0000));                             // red is exactly colour 1
+        e.AddLine(black);
+        return e.SaveToString();
+    };
+    const std::string r2000 = file(1, false);
+    const std::vector<std::string> lines = test::EntitySection(r2000);
+    EXPECT_EQ(test::ValuesOf(lines, 420), std::vector<std::string>{"16744448"});
+    const auto at = std::find(lines.begin(), lines.end(), "420");
+    ASSERT_NE(at, lines.end());
+    EXPECT_EQ(*(at - 2), " 62"); // right after the colour number
+    EXPECT_EQ(r2000.find("\r\n420\r\n", r2000.find("\r\n420\r\n") + 1), std::string::npos);
+    EXPECT_EQ(file(0, false).find("\r\n420\r\n"), std::string::npos);
+    EXPECT_EQ(file(1, true).find("\r\n420\r\n"), std::string::npos);
+    test::TTempDir dir;
+    const std::string path = dir / "orange.dxf";
+    std::ofstream(path, std::ios::binary) << r2000;
+    std::string report;
+    EXPECT_EQ(test::RunEzdxfAudit({path}, &report), 0) << report;
 }
 
 TEST(DXFExport, SaveToFileReportsAFileThatCannotBeCreated) {
