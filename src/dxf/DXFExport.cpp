@@ -11,14 +11,43 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <vector>
 
 namespace mv {
+
+namespace {
+
+// The text widths of the first play, handed out again in the same order to
+// every later play, which asks for the same texts: measuring with the fonts
+// is the dearest part of playing a drawing.
+class TKeptWidths : public ITextMeasure {
+public:
+    explicit TKeptWidths(ITextMeasure& measure) : measure_(&measure) {}
+    double TextWidth(std::string_view face, std::int32_t height, std::string_view text) override {
+        if (measure_) return widths_.emplace_back(measure_->TextWidth(face, height, text));
+        if (next_ >= widths_.size()) throw std::logic_error("a drawing played again asked for other texts");
+        return widths_[next_++];
+    }
+    // From now on, and anew at every call, the kept widths are handed out.
+    void Rewind() {
+        measure_ = nullptr;
+        next_ = 0;
+    }
+
+private:
+    ITextMeasure* measure_;
+    std::vector<double> widths_;
+    std::size_t next_ = 0;
+};
+
+} // namespace
 
 struct TmvDXFExport::TReplay {
     TEnhMetafile Metafile;
     TInterpretSettings Settings;
     TEntityMeasure Measure;
     TExportSettings MeasuredWith; // settings set later call for a new measure
+    std::unique_ptr<TKeptWidths> Widths;
 };
 
 namespace {
@@ -116,14 +145,29 @@ void TmvDXFExport::AdoptMetafile(TEnhMetafile metafile) {
     }
     TmvMetafile& interpreter = Interpreter();
     ResetDrawing();
-    auto replay = std::make_unique<TReplay>(TReplay{TEnhMetafile{}, interpreter.Settings, {}, settings_});
+    auto replay =
+        std::make_unique<TReplay>(TReplay{TEnhMetafile{},
+                                          interpreter.Settings,
+                                          {},
+                                          settings_,
+                                          std::make_unique<TKeptWidths>(interpreter.Settings.Measure())});
+    replay->Settings.TextMeasure = replay->Widths.get();
     replay->Measure.Extents = extents_;
     TGroupWriter measure =
         TGroupWriter::Measuring(replay->Measure.Handles, settings_, replay->Measure.Extents);
     {
         TConsumerScope scope(figures_, [&measure](const TmvExpDXFFigure& figure) { figure.Export(measure); });
-        interpreter.Play(metafile);
+        const TInterpretSettings settings = interpreter.Settings;
+        interpreter.Settings = replay->Settings;
+        try {
+            interpreter.Play(metafile);
+        } catch (...) {
+            interpreter.Settings = settings;
+            throw;
+        }
+        interpreter.Settings = settings;
     }
+    replay->Widths->Rewind();
     replay->Metafile = std::move(metafile);
     replay_ = std::move(replay);
 }
@@ -133,12 +177,14 @@ void TmvDXFExport::Replay(const TFigureCollector::TConsumer& consumer) {
     // figures again; the line types are in the tables already, and the
     // collector passes them over.
     TConsumerScope scope(figures_, consumer);
+    replay_->Widths->Rewind();
     TmvMetafile(figures_, replay_->Settings).Play(replay_->Metafile);
 }
 
 void TmvDXFExport::KeepReplayedFigures() {
     TFigureList later = std::move(figures_.Figures());
     figures_.Figures().clear();
+    replay_->Widths->Rewind();
     TmvMetafile(figures_, replay_->Settings).Play(replay_->Metafile);
     for (auto& figure : later)
         figures_.Figures().push_back(std::move(figure));

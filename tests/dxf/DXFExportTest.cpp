@@ -256,6 +256,26 @@ TEST(DXFExport, AdoptedDrawingWritesWhatAKeptDrawingWrites) {
     }
 }
 
+// Made again, the texts keep the widths measured the first time: the fonts
+// are asked once per text, however often the drawing is played.
+TEST(DXFExport, AdoptedDrawingMeasuresEveryTextOnce) {
+    struct TCountingMeasure : ITextMeasure {
+        int Calls = 0;
+        double TextWidth(std::string_view, std::int32_t, std::string_view text) override {
+            return 10.0 * static_cast<double>(text.size()) + ++Calls; // differs at every call
+        }
+    } measure;
+    test::TEmfBuilder b;
+    b.TextOut(0, 0, u"eins").TextOut(0, 50, u"zwei");
+    TmvDXFExport e;
+    e.SetTextMeasure(&measure);
+    e.AdoptMetafile(TEnhMetafile::FromEmfBytes(b.Build()));
+    e.SetAutoCADVersion(0); // a new setting: measured again before writing
+    const std::vector<std::string> lines = test::EntitySection(e.SaveToString());
+    EXPECT_EQ(test::ValuesOf(lines, 1), (std::vector<std::string>{"eins", "zwei"}));
+    EXPECT_EQ(measure.Calls, 2); // played three times
+}
+
 // The picture's own colour goes into group 420 where the colour number only
 // comes near it: in R2000 files of today's kind, never in R14 or classic ones.
 TEST(DXFExport, TrueColourWhereTheColourNumberOnlyComesNear) {
