@@ -73,8 +73,8 @@ double ConvertPeakBytes(const fs::path& input, const fs::path& outFolder) {
     if (child == 0) {
         const int devnull = ::open("/dev/null", O_WRONLY);
         ::dup2(devnull, 1);
-        ::execl(program.c_str(), program.c_str(), "convert", "-o", outFolder.c_str(),
-                input.c_str(), static_cast<char*>(nullptr));
+        ::execl(program.c_str(), program.c_str(), "convert", "-o", outFolder.c_str(), input.c_str(),
+                static_cast<char*>(nullptr));
         ::_exit(127);
     }
     int status = 0;
