@@ -65,7 +65,7 @@ std::vector<std::uint8_t> Copy(std::span<const std::uint8_t> data) {
 
 } // namespace
 
-std::string CheckDxfText(const std::string& dxf, bool allowNonFinite) {
+std::string CheckDxfText(const std::string& dxf) {
     static constexpr std::string_view kEnd = "  0\r\nEOF\r\n";
     if (dxf.size() < kEnd.size() || dxf.compare(dxf.size() - kEnd.size(), kEnd.size(), kEnd) != 0)
         return "the file does not end with the EOF group";
@@ -86,7 +86,7 @@ std::string CheckDxfText(const std::string& dxf, bool allowNonFinite) {
         auto [end, ec] = std::from_chars(c.data(), c.data() + c.size(), code);
         if (ec != std::errc() || end != c.data() + c.size() || c.empty())
             return "no group code at line " + std::to_string(line - 1) + ": " + std::string(codeLine);
-        if (allowNonFinite || !IsRealGroup(code)) continue;
+        if (!IsRealGroup(code)) continue;
         const std::string_view v = Trim(value);
         double number = 0;
         auto [vend, vec] = std::from_chars(v.data(), v.data() + v.size(), number);
@@ -97,7 +97,7 @@ std::string CheckDxfText(const std::string& dxf, bool allowNonFinite) {
     return {};
 }
 
-std::string CheckConversion(std::span<const std::uint8_t> data, bool allowNonFinite) {
+std::string CheckConversion(std::span<const std::uint8_t> data) {
     if (data.empty()) return {};
     const std::uint8_t switches = data[0];
     bool refused = false;
@@ -113,8 +113,8 @@ std::string CheckConversion(std::span<const std::uint8_t> data, bool allowNonFin
             TmvDXFExport exporter;
             exporter.SetTextMeasure(&gMeasure);
             ConfigureExporter(exporter, options);
-            exporter.LoadFromMetafile(TEnhMetafile::FromFileBytes(Copy(data.subspan(1))));
-            return CheckDxfText(exporter.SaveToString(), allowNonFinite);
+            exporter.AdoptMetafile(TEnhMetafile::FromFileBytes(Copy(data.subspan(1))));
+            return CheckDxfText(exporter.SaveToString());
         },
         refused);
 }

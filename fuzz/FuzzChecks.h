@@ -14,8 +14,8 @@ namespace mv::fuzz {
 // The first byte chooses the switches (white masking, R14, 0.01 mm, black as
 // 250, a pen width ratio, the classic mode); the rest is an EMF or placeable WMF file. A
 // converted drawing must end with the EOF group, and its real-valued groups
-// must hold finite numbers (unless allowNonFinite).
-std::string CheckConversion(std::span<const std::uint8_t> data, bool allowNonFinite = false);
+// must hold finite numbers.
+std::string CheckConversion(std::span<const std::uint8_t> data);
 
 // The bytes as a metafile: the white-mask pass over its figures must give the
 // same DXF file as the plain reference pass, byte for byte.
@@ -26,6 +26,6 @@ std::string CheckWhiteMask(std::span<const std::uint8_t> data);
 std::string CheckProjectRoundTrip(std::span<const std::uint8_t> data);
 
 // The structural check of a DXF text alone (used by CheckConversion).
-std::string CheckDxfText(const std::string& dxf, bool allowNonFinite);
+std::string CheckDxfText(const std::string& dxf);
 
 } // namespace mv::fuzz

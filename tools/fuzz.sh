@@ -5,17 +5,9 @@
 # Exits non-zero on any finding; the input is kept in build-fuzz/findings/
 # and belongs, once mended, under tests/fuzz/regressions/TARGET/.
 #
-#   tools/fuzz.sh [--allow-nonfinite] [SECONDS]
-#
-# --allow-nonfinite: NAN or INF in a real-valued group is no finding (for as
-# long as the converter does not refuse such values itself).
+#   tools/fuzz.sh [SECONDS]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-allow=0
-if [ "${1:-}" = "--allow-nonfinite" ]; then
-  allow=1
-  shift
-fi
 seconds="${1:-30}"
 bash tools/install-deps.sh --fuzz
 
@@ -56,7 +48,6 @@ printf "\010\0(\0\0\0\02\0\0\0\02\0\0\0\01\0\01\0\0\0\0\0\0\0\0\0$zeros16\0\0\0\
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-export MV_FUZZ_ALLOW_NONFINITE="$allow"
 failed=0
 run() { # target seed-folder
   local target="$1" corpus="$build/corpus/$1"

@@ -28,7 +28,7 @@ void AddFullEllipseParameters(TGroupWriter& out) {
 }
 
 // CIRCLE or the head of an ARC: centre and scaled radius.
-void AddCircleGroups(TGroupWriter& out, const TdxfFigureFields& d, std::string_view name) {
+void AddCircleGroups(TGroupWriter& out, const TdxfExportData& d, std::string_view name) {
     out.AddEntityHeader(name, "AcDbCircle");
     out.AddColor(d);
     out.AddLineTypeAndWeight(d);
@@ -38,7 +38,7 @@ void AddCircleGroups(TGroupWriter& out, const TdxfFigureFields& d, std::string_v
 
 // ELLIPSE up to its ratio; the axis vector is written like a point, so it
 // is scaled and counts into the extents, while the ratio is never scaled.
-void AddEllipseGroups(TGroupWriter& out, const TdxfFigureFields& d) {
+void AddEllipseGroups(TGroupWriter& out, const TdxfExportData& d) {
     out.AddEntityHeader("ELLIPSE", "AcDbEllipse");
     out.AddColor(d);
     out.AddLineTypeAndWeight(d);
@@ -114,7 +114,7 @@ void TmvExpDXFPolyBezier::Export(TGroupWriter& out) const {
     const std::size_t n = Vertices.size();
     // Only whole cubic segments make a spline. Broken runs, and a lone point
     // that gives no segment at all, go out as a polyline through the points.
-    if (!hasVertices_ || n < 4 || (n - 4) % 3 != 0) {
+    if (n < 4 || (n - 4) % 3 != 0) {
         TmvExpDXFPolyline::Export(out);
         return;
     }

@@ -10,10 +10,61 @@
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
+#include <vector>
 
 namespace mv {
 
 namespace {
+
+// The text widths of the first play, handed out again in the same order to
+// every later play, which asks for the same texts: measuring with the fonts
+// is the dearest part of playing a drawing.
+class TKeptWidths : public ITextMeasure {
+public:
+    explicit TKeptWidths(ITextMeasure& measure) : measure_(&measure) {}
+    double TextWidth(std::string_view face, std::int32_t height, std::string_view text) override {
+        if (measure_) return widths_.emplace_back(measure_->TextWidth(face, height, text));
+        if (next_ >= widths_.size()) throw std::logic_error("a drawing played again asked for other texts");
+        return widths_[next_++];
+    }
+    // From now on, and anew at every call, the kept widths are handed out.
+    void Rewind() {
+        measure_ = nullptr;
+        next_ = 0;
+    }
+
+private:
+    ITextMeasure* measure_;
+    std::vector<double> widths_;
+    std::size_t next_ = 0;
+};
+
+} // namespace
+
+struct TmvDXFExport::TReplay {
+    TEnhMetafile Metafile;
+    TInterpretSettings Settings;
+    TEntityMeasure Measure;
+    TExportSettings MeasuredWith; // settings set later call for a new measure
+    std::unique_ptr<TKeptWidths> Widths;
+};
+
+namespace {
+
+// Hands the collector's new figures to a consumer for as long as it lives.
+class TConsumerScope {
+public:
+    TConsumerScope(TFigureCollector& figures, TFigureCollector::TConsumer consumer) : figures_(figures) {
+        figures_.SetConsumer(std::move(consumer));
+    }
+    ~TConsumerScope() { figures_.SetConsumer({}); }
+    TConsumerScope(const TConsumerScope&) = delete;
+    TConsumerScope& operator=(const TConsumerScope&) = delete;
+
+private:
+    TFigureCollector& figures_;
+};
 
 using Group = std::pair<const char*, const char*>;
 
@@ -75,8 +126,7 @@ TmvMetafile& TmvDXFExport::Interpreter() {
 }
 
 void TmvDXFExport::LoadFromFile(const std::string& fileName) {
-    TEnhMetafile metafile = TEnhMetafile::LoadFromFile(fileName);
-    LoadFromMetafile(metafile);
+    AdoptMetafile(TEnhMetafile::LoadFromFile(fileName));
 }
 
 void TmvDXFExport::LoadFromMetafile(const TEnhMetafile& metafile) {
@@ -85,8 +135,63 @@ void TmvDXFExport::LoadFromMetafile(const TEnhMetafile& metafile) {
     interpreter.Play(metafile);
 }
 
+void TmvDXFExport::AdoptMetafile(TEnhMetafile metafile) {
+    // The white masks act on every earlier figure, so they need them all. A
+    // second drawing, or figures added by hand, keep them too: only a fresh
+    // interpreter makes the same figures again.
+    if (settings_.ParseWhite || interpreter_ || replay_ || !figures_.Figures().empty()) {
+        LoadFromMetafile(metafile);
+        return;
+    }
+    TmvMetafile& interpreter = Interpreter();
+    ResetDrawing();
+    auto replay =
+        std::make_unique<TReplay>(TReplay{TEnhMetafile{},
+                                          interpreter.Settings,
+                                          {},
+                                          settings_,
+                                          std::make_unique<TKeptWidths>(interpreter.Settings.Measure())});
+    replay->Settings.TextMeasure = replay->Widths.get();
+    replay->Measure.Extents = extents_;
+    TGroupWriter measure =
+        TGroupWriter::Measuring(replay->Measure.Handles, settings_, replay->Measure.Extents);
+    {
+        TConsumerScope scope(figures_, [&measure](const TmvExpDXFFigure& figure) { figure.Export(measure); });
+        const TInterpretSettings settings = interpreter.Settings;
+        interpreter.Settings = replay->Settings;
+        try {
+            interpreter.Play(metafile);
+        } catch (...) {
+            interpreter.Settings = settings;
+            throw;
+        }
+        interpreter.Settings = settings;
+    }
+    replay->Widths->Rewind();
+    replay->Metafile = std::move(metafile);
+    replay_ = std::move(replay);
+}
+
+void TmvDXFExport::Replay(const TFigureCollector::TConsumer& consumer) {
+    // A fresh interpreter with the settings of the first play makes the same
+    // figures again; the line types are in the tables already, and the
+    // collector passes them over.
+    TConsumerScope scope(figures_, consumer);
+    replay_->Widths->Rewind();
+    TmvMetafile(figures_, replay_->Settings).Play(replay_->Metafile);
+}
+
+void TmvDXFExport::KeepReplayedFigures() {
+    TFigureList later = std::move(figures_.Figures());
+    figures_.Figures().clear();
+    replay_->Widths->Rewind();
+    TmvMetafile(figures_, replay_->Settings).Play(replay_->Metafile);
+    for (auto& figure : later)
+        figures_.Figures().push_back(std::move(figure));
+    replay_.reset();
+}
+
 void TmvDXFExport::ResetDrawing() {
-    entityLines_.Clear();
     lineTypeLines_.Clear();
     nextHandle_ = 32;
     if (interpreter_) interpreter_->ResetEmittedLineTypes();
@@ -114,13 +219,32 @@ void TmvDXFExport::AddLineType(std::string_view name, std::span<const float> len
 
 // ---------------------------------------------------------------- saving
 
-void TmvDXFExport::WriteEntities() {
-    if (settings_.ParseWhite) ApplyWhiteMasks(figures_.Figures());
-    TGroupWriter out(entityLines_, nextHandle_, settings_, extents_);
-    for (const auto& figure : figures_.Figures()) {
-        out.SetLayerName(figure->Layer);
-        figure->Export(out);
+TmvDXFExport::TEntityMeasure TmvDXFExport::MeasureFigures() {
+    TEntityMeasure result{0, extents_};
+    TGroupWriter measure = TGroupWriter::Measuring(result.Handles, settings_, result.Extents);
+    if (!replay_) {
+        for (const auto& figure : figures_.Figures())
+            figure->Export(measure);
+        return result;
     }
+    // Measured while the drawing was loaded, unless a setting has changed since.
+    if (replay_->MeasuredWith == settings_) return replay_->Measure;
+    Replay([&measure](const TmvExpDXFFigure& figure) { figure.Export(measure); });
+    return result;
+}
+
+void TmvDXFExport::WriteEntities(TLineList& out, std::int32_t& nextHandle, TExtents& extents) {
+    TGroupWriter writer(out, nextHandle, settings_, extents);
+    auto write = [&writer](const TmvExpDXFFigure& figure) {
+        writer.SetLayerName(figure.Layer);
+        figure.Export(writer);
+    };
+    if (replay_) {
+        Replay(write);
+        return;
+    }
+    for (const auto& figure : figures_.Figures())
+        write(*figure);
 }
 
 void TmvDXFExport::BuildHead(TLineList& out) {
@@ -380,16 +504,27 @@ void TmvDXFExport::BuildTail(TLineList& out) {
 }
 
 void TmvDXFExport::SaveToStream(std::ostream& stream) {
-    WriteEntities();
-    // The file is assembled in memory: head and tail around the entity lines,
-    // which are not copied again, so that a large drawing needs no second copy.
-    TLineList head, tail;
-    BuildHead(head);
-    BuildTail(tail);
-    for (const TLineList* part : {&head, &entityLines_, &tail})
-        for (const std::string& block : part->Blocks())
-            stream.write(block.data(), static_cast<std::streamsize>(block.size()));
-    if (!stream) throw EInOutError("Fehler beim Schreiben der DXF-Datei");
+    // Figures added after a drawing whose figures are not kept, or masks
+    // asked for after it was loaded, need its figures in the list.
+    if (replay_ && (settings_.ParseWhite || !figures_.Figures().empty())) KeepReplayedFigures();
+    if (settings_.ParseWhite) ApplyWhiteMasks(figures_.Figures());
+    // The head comes first in the file but names the handle seed and the
+    // extents, which the entities decide: they are measured before.
+    const TEntityMeasure measure = MeasureFigures();
+    const std::int32_t firstEntityHandle = nextHandle_;
+    const std::int32_t entitiesEnd = firstEntityHandle + measure.Handles;
+    nextHandle_ = entitiesEnd;
+    TExtents written = extents_;
+    extents_ = measure.Extents;
+
+    TLineList out(stream);
+    BuildHead(out);
+    std::int32_t handle = firstEntityHandle;
+    WriteEntities(out, handle, written);
+    if (handle != entitiesEnd)
+        throw std::logic_error("the entities took other handles than they were measured to take");
+    BuildTail(out);
+    out.Flush();
 }
 
 std::string TmvDXFExport::SaveToString() {

@@ -5,6 +5,13 @@
 // of its state is public: figures are added through the sink operations,
 // settings through the setters, and every group is written by a
 // TGroupWriter over one of its line lists.
+//
+// The file is written as it is made: the figures are first measured (the
+// handles they take, the extents they reach), then head and tables go out,
+// then every entity straight to the stream, then the tail. A drawing loaded
+// with AdoptMetafile and no white masking keeps no figures at all: they are
+// measured while the metafile is loaded and made again, one at a time, while
+// the file is written, so memory stays that of the metafile.
 
 #include "dxf/ExportSettings.h"
 #include "dxf/FigureCollector.h"
@@ -66,6 +73,10 @@ public:
     // Conversion.
     void LoadFromFile(const std::string& fileName);
     void LoadFromMetafile(const TEnhMetafile& metafile);
+    // Loads a metafile that the exporter keeps until it is saved. Without
+    // white masking, in a fresh exporter, its figures are not kept (Figures()
+    // stays empty): SaveToStream makes them again from the metafile.
+    void AdoptMetafile(TEnhMetafile metafile);
     void ResetDrawing();
     void SaveToFile(const std::string& fileName);
     void SaveToStream(std::ostream& stream);
@@ -97,7 +108,6 @@ public:
 
     // What the drawing holds so far (for tests and diagnostics).
     const TFigureList& Figures() const { return figures_.Figures(); }
-    const TLineList& EntityLines() const { return entityLines_; }
     const TLineList& LineTypeLines() const { return lineTypeLines_; }
     std::int32_t NextHandle() const { return nextHandle_; }
     const TExtents& Extents() const { return extents_; }
@@ -106,9 +116,24 @@ public:
     std::string GetVersionString() const { return settings_.AutoCADVersion < 1 ? "AC1014" : "AC1015"; }
 
 private:
+    // What the entities take: their number of handles and the extents
+    // after them.
+    struct TEntityMeasure {
+        std::int32_t Handles = 0;
+        TExtents Extents;
+    };
+    // A drawing whose figures are not kept: its metafile, the settings it
+    // was interpreted with, and what its figures took.
+    struct TReplay;
+
     // A writer of table records over lines, sharing the handle counter.
     TGroupWriter TableWriter(TLineList& lines) { return TGroupWriter(lines, nextHandle_, settings_); }
-    void WriteEntities();
+    TEntityMeasure MeasureFigures();
+    // Plays the kept metafile again; every figure goes to `consumer`.
+    void Replay(const TFigureCollector::TConsumer& consumer);
+    // Turns a drawing without kept figures into one with them.
+    void KeepReplayedFigures();
+    void WriteEntities(TLineList& out, std::int32_t& nextHandle, TExtents& extents);
     void BuildHead(TLineList& head);
     void BuildTail(TLineList& tail);
 
@@ -117,9 +142,9 @@ private:
     TmvExpDXFLayer* currentLayer_ = nullptr; // one of layers_
     std::vector<std::unique_ptr<TmvExpDXFLayer>> layers_;
     TFigureCollector figures_;
-    TLineList entityLines_;
     TLineList lineTypeLines_;
     std::unique_ptr<TmvMetafile> interpreter_;
+    std::unique_ptr<TReplay> replay_;
     std::int32_t nextHandle_ = 32;
     TExtents extents_;
 };

@@ -22,6 +22,7 @@ struct TExportSettings {
     bool Classic = false;
 
     long double ScaleValue(long double x) const { return Use01MM ? x / 100.0L : x; }
+    friend bool operator==(const TExportSettings&, const TExportSettings&) = default;
 };
 
 } // namespace mv

@@ -3,10 +3,16 @@
 // drawing, each on the current layer. Line types are passed over: only the
 // DXF file needs them. The exporter keeps its figures in one; the preview
 // uses one on its own.
+//
+// Every figure passes two rules on its way in: a description holding a value
+// that is no finite number is refused with ERangeError (it would put no
+// number into the file), and a figure that draws nothing (an empty point
+// list, say) is not kept.
 
 #include "dxf/Figures.h"
 #include "figure/FigureSink.h"
 
+#include <functional>
 #include <string>
 
 namespace mv {
@@ -29,6 +35,11 @@ public:
     void SetLayerName(std::string name) { layerName_ = std::move(name); }
     const std::string& LayerName() const { return layerName_; }
 
+    // Hands every new figure to `consumer` instead of keeping it; an empty
+    // function keeps them again.
+    using TConsumer = std::function<void(const TmvExpDXFFigure&)>;
+    void SetConsumer(TConsumer consumer) { consumer_ = std::move(consumer); }
+
     TFigureList& Figures() { return figures_; }
     const TFigureList& Figures() const { return figures_; }
 
@@ -37,6 +48,7 @@ private:
 
     TFigureList figures_;
     std::string layerName_ = "0";
+    TConsumer consumer_;
 };
 
 } // namespace mv

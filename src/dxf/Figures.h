@@ -53,6 +53,9 @@ public:
     virtual bool IntersectsRect(const TRect& rect) const;
     // Writes the figure's entity.
     virtual void Export(TGroupWriter& out) const = 0;
+    // Whether Export writes nothing at all (no vertices, no boundary, a kind
+    // that no record makes); such a figure is not worth keeping.
+    virtual bool DrawsNothing() const { return false; }
 
     std::string Layer = "0";
     TdxfExportData Data; // the figure's own copy; its point lists stay empty
@@ -70,6 +73,7 @@ public:
     void SplitIntoLines(TFigureList& list) const override;
     bool IntersectsRect(const TRect& rect) const override;
     void Export(TGroupWriter& out) const override;
+    bool DrawsNothing() const override { return Vertices.empty(); }
 
     bool HasVertices() const { return hasVertices_; }
     std::size_t VertexCount() const { return Vertices.size(); }
@@ -137,6 +141,7 @@ public:
     void SplitIntoLines(TFigureList& list) const override;
     bool IntersectsRect(const TRect& rect) const override;
     void Export(TGroupWriter& out) const override;
+    bool DrawsNothing() const override { return ArcKind > ArcShape::Elliptical; }
 
     // Elliptical arc whose start and end parameters (nearly) coincide: it is
     // written and split as the full ellipse.
@@ -170,6 +175,9 @@ public:
     explicit TmvExpDXFHatch(const TdxfExportData& data);
     TFigureKind Kind() const override { return TFigureKind::Hatch; }
     void Export(TGroupWriter& out) const override;
+    bool DrawsNothing() const override {
+        return BoundaryKind > HatchKind::Ellipse || (BoundaryKind == HatchKind::Polygon && Loops.empty());
+    }
 
     std::int32_t GetLoopCount() const { return LoopCount; }
     std::size_t LoopPointCount(std::size_t loop) const {

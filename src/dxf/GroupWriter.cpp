@@ -2,6 +2,7 @@
 
 #include "dxf/Layers.h"
 #include "dxf/RealFormat.h"
+#include "figure/Colors.h"
 
 namespace mv {
 
@@ -55,30 +56,36 @@ void AppendHex(std::string& buf, std::uint32_t v) {
 } // namespace
 
 void TGroupWriter::AddCodeLine(int code) {
-    AppendCode(lines_.Buffer(), code);
-    lines_.EndLine();
+    if (!lines_) return;
+    AppendCode(lines_->Buffer(), code);
+    lines_->EndLine();
 }
 
 void TGroupWriter::AddInt(int code, std::int32_t value) {
+    if (!lines_) return;
     AddCodeLine(code);
-    AppendInt(lines_.Buffer(), value);
-    lines_.EndLine();
+    AppendInt(lines_->Buffer(), value);
+    lines_->EndLine();
 }
 
 void TGroupWriter::AddString(int code, std::string_view value) {
+    if (!lines_) return;
     AddCodeLine(code);
-    lines_.Add(value);
+    lines_->Add(value);
 }
 
 void TGroupWriter::AddFloat(int code, long double value) {
+    if (!lines_) return;
     AddCodeLine(code);
-    AppendReal(lines_.Buffer(), value);
-    lines_.EndLine();
+    AppendReal(lines_->Buffer(), value);
+    lines_->EndLine();
 }
 
 void TGroupWriter::AddPoint(int code, float x, float y) {
-    AddFloat(code, ScaleValue(x));
-    AddFloat(code + 10, ScaleValue(y));
+    if (lines_) {
+        AddFloat(code, ScaleValue(x));
+        AddFloat(code + 10, ScaleValue(y));
+    }
     if (extents_) extents_->Take(x, y);
 }
 
@@ -88,9 +95,10 @@ void TGroupWriter::AddPoint3D(int code, const TdxfPoint& p) {
 }
 
 void TGroupWriter::AddHex(int code, std::uint32_t value) {
+    if (!lines_) return;
     AddCodeLine(code);
-    AppendHex(lines_.Buffer(), value);
-    lines_.EndLine();
+    AppendHex(lines_->Buffer(), value);
+    lines_->EndLine();
 }
 
 void TGroupWriter::AddHandle() {
@@ -99,32 +107,38 @@ void TGroupWriter::AddHandle() {
 }
 
 void TGroupWriter::AddEntityHeader(std::string_view name, std::string_view subclass) {
-    lines_.Add("  0");
-    lines_.Add(name);
+    AddRawLine("  0");
+    AddRawLine(name);
     AddHandle();
+    if (!lines_) return;
     if (name == "HATCH") {
-        lines_.Add("330");
-        lines_.Add("1F");
+        lines_->Add("330");
+        lines_->Add("1F");
     }
     if (!extents_) {
-        lines_.Add("100");
-        lines_.Add("AcDbSymbolTableRecord");
+        lines_->Add("100");
+        lines_->Add("AcDbSymbolTableRecord");
     } else {
-        lines_.Add("100");
-        lines_.Add("AcDbEntity");
-        lines_.Add("  8");
-        lines_.Add(layerName_);
+        lines_->Add("100");
+        lines_->Add("AcDbEntity");
+        lines_->Add("  8");
+        lines_->Add(layerName_);
     }
-    lines_.Add("100");
-    lines_.Add(subclass);
+    lines_->Add("100");
+    lines_->Add(subclass);
 }
 
-void TGroupWriter::AddColor(const TdxfFigureFields& data) {
+void TGroupWriter::AddColor(const TdxfExportData& data) {
     if (data.Color != 0 && data.Color != 256) AddInt(62, data.Color);
+    if (settings_.AutoCADVersion < 1 || settings_.Classic || data.TrueColor < 0) return;
+    // Black goes to 7 (or 250) by choice, not as the nearest colour: 7 shows
+    // black or white after the background, and 250 is asked for.
+    if (data.TrueColor == 0 && (data.Color == 7 || data.Color == 250)) return;
+    if (data.TrueColor != IndexToRgb(data.Color)) AddInt(420, data.TrueColor & 0xFFFFFF);
 }
 
 void TGroupWriter::AddLineTypeAndWeight(const TdxfFigureFields& data) {
-    if (settings_.AutoCADVersion < 1) return;
+    if (settings_.AutoCADVersion < 1 || !lines_) return;
     if (!data.Text.empty()) AddString(6, data.Text);
     // The default mode's widths are true hundredths of a millimetre.
     const bool trueWidth = !settings_.Classic && settings_.PenWidthRatio <= 0;
@@ -133,7 +147,7 @@ void TGroupWriter::AddLineTypeAndWeight(const TdxfFigureFields& data) {
         AddInt(370, *weight);
 }
 
-void TGroupWriter::AddPolylineHeader(const TdxfFigureFields& data, std::int32_t vertexCount) {
+void TGroupWriter::AddPolylineHeader(const TdxfExportData& data, std::int32_t vertexCount) {
     AddEntityHeader("LWPOLYLINE", "AcDbPolyline");
     AddColor(data);
     AddLineTypeAndWeight(data);

@@ -3,6 +3,11 @@
 // line list, and gives out handles from the document's counter. The exporter
 // hands one to every figure it writes, so a figure can write groups and
 // nothing else; line types and layers are written through one as well.
+//
+// A measuring writer writes no text at all: it only gives out handles and
+// widens the extents, exactly as the entity writer would. The exporter lets
+// every figure write through one first, so that the head, which comes
+// before the entities in the file, knows the handle seed and the limits.
 
 #include "dxf/ExportSettings.h"
 #include "dxf/LineList.h"
@@ -30,12 +35,17 @@ public:
     // Table records and the file's head: points widen no extents, and an
     // entity head is that of a symbol-table record.
     TGroupWriter(TLineList& lines, std::int32_t& nextHandle, const TExportSettings& settings)
-        : lines_(lines), nextHandle_(nextHandle), settings_(settings) {}
+        : lines_(&lines), nextHandle_(nextHandle), settings_(settings) {}
     // Entities: every point written widens the extents, whatever it stands
     // for, and an entity head names the layer.
     TGroupWriter(TLineList& lines, std::int32_t& nextHandle, const TExportSettings& settings,
                  TExtents& extents)
-        : lines_(lines), nextHandle_(nextHandle), settings_(settings), extents_(&extents) {}
+        : lines_(&lines), nextHandle_(nextHandle), settings_(settings), extents_(&extents) {}
+    // Measuring entities: handles and extents as above, no text.
+    static TGroupWriter Measuring(std::int32_t& nextHandle, const TExportSettings& settings,
+                                  TExtents& extents) {
+        return TGroupWriter(nullptr, nextHandle, settings, extents);
+    }
 
     // The layer named in the entity heads that follow; the name must stay
     // alive while they are written.
@@ -54,19 +64,27 @@ public:
     // Group 5 with the next handle.
     void AddHandle();
     void AddEntityHeader(std::string_view name, std::string_view subclass);
-    void AddColor(const TdxfFigureFields& data);
+    // Group 62, and in R2000 files of today's kind group 420 when the
+    // picture's own colour is not what the colour number stands for.
+    void AddColor(const TdxfExportData& data);
     // R2000 only: the line type (group 6) and the line weight (group 370).
     void AddLineTypeAndWeight(const TdxfFigureFields& data);
-    void AddPolylineHeader(const TdxfFigureFields& data, std::int32_t vertexCount);
+    void AddPolylineHeader(const TdxfExportData& data, std::int32_t vertexCount);
     // A code line; the value line follows from AddRawLine, as it stands.
     void AddCodeLine(int code);
-    void AddRawLine(std::string_view line) { lines_.Add(line); }
+    void AddRawLine(std::string_view line) {
+        if (lines_) lines_->Add(line);
+    }
 
     long double ScaleValue(long double x) const { return settings_.ScaleValue(x); }
     const TExportSettings& Settings() const { return settings_; }
 
 private:
-    TLineList& lines_;
+    TGroupWriter(TLineList* lines, std::int32_t& nextHandle, const TExportSettings& settings,
+                 TExtents& extents)
+        : lines_(lines), nextHandle_(nextHandle), settings_(settings), extents_(&extents) {}
+
+    TLineList* lines_; // none: measuring
     std::int32_t& nextHandle_;
     const TExportSettings& settings_;
     TExtents* extents_ = nullptr; // entity writers only

@@ -71,7 +71,7 @@ TmvExpDXFHatch::TmvExpDXFHatch(const TdxfExportData& data)
     switch (BoundaryKind) {
     case HatchKind::Polygon:
         if (data.Count == 0) return;
-        LoopCount = data.Count;
+        LoopCount = static_cast<std::int32_t>(data.Count);
         for (const TdxfPointList& list : data.Points) {
             if (list.size() < 3) continue;
             TdxfPointList loop;
@@ -99,8 +99,7 @@ TmvExpDXFHatch::TmvExpDXFHatch(const TdxfExportData& data)
 void TmvExpDXFHatch::Export(TGroupWriter& out) const {
     // No boundary, nothing to fill: a polygon hatch whose lists were all
     // dropped, or a boundary kind that no record makes.
-    if (BoundaryKind == HatchKind::Polygon && Loops.empty()) return;
-    if (BoundaryKind > HatchKind::Ellipse) return;
+    if (DrawsNothing()) return;
 
     out.AddEntityHeader("HATCH", "AcDbHatch");
     out.AddColor(Data);

@@ -1,6 +1,25 @@
 #include "dxf/LineList.h"
 
+#include "platform/Errors.h"
+
 namespace mv {
+
+void TLineList::NewBlock() {
+    if (stream_) {
+        Flush();
+        return;
+    }
+    blocks_.emplace_back();
+    blocks_.back().reserve(kBlockSize);
+}
+
+void TLineList::Flush() {
+    if (!stream_ || blocks_.empty()) return;
+    std::string& b = blocks_.back();
+    stream_->write(b.data(), static_cast<std::streamsize>(b.size()));
+    if (!*stream_) throw EInOutError("Fehler beim Schreiben der DXF-Datei");
+    b.clear(); // keeps its room for the next lines
+}
 
 std::string TLineList::Text() const {
     std::string all;

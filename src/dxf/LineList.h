@@ -1,10 +1,14 @@
 #pragma once
 // A list of DXF text lines, held as text in which every line already carries
 // its CR LF end. The text lives in blocks of about a mebibyte that are never
-// moved or over-allocated, so a large drawing needs little more memory than
-// its file size.
+// moved, so a large list needs little more memory than its text.
+//
+// A list made over a stream holds one block only: a full block goes on to
+// the stream and is filled anew, and Flush writes the rest. The exporter
+// writes a whole file this way.
 
 #include <cstddef>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +17,11 @@ namespace mv {
 
 class TLineList {
 public:
+    TLineList() = default;
+    explicit TLineList(std::ostream& stream) : stream_(&stream) {}
+    TLineList(const TLineList&) = delete;
+    TLineList& operator=(const TLineList&) = delete;
+
     void Add(std::string_view line) {
         Buffer().append(line);
         EndLine();
@@ -20,7 +29,7 @@ public:
     // The block that the line being written goes into; the caller appends
     // the line's characters and finishes it with EndLine().
     std::string& Buffer() {
-        if (blocks_.empty()) NewBlock();
+        if (blocks_.empty()) blocks_.emplace_back();
         return blocks_.back();
     }
     void EndLine() {
@@ -35,18 +44,22 @@ public:
             Buffer().append(b);
         count_ += other.count_;
     }
+    // A list over a stream: writes the lines it still holds. Raises
+    // EInOutError when the stream fails.
+    void Flush();
     void Clear() {
         blocks_.clear();
         blocks_.shrink_to_fit();
         count_ = 0;
     }
+    // Lines added so far, written ones included.
     std::size_t Count() const { return count_; }
     bool Empty() const { return count_ == 0; }
-    // The blocks in order; together they are the lines with their CR LF ends.
+    // The blocks held, in order; together they are the lines with their CR LF ends.
     const std::vector<std::string>& Blocks() const { return blocks_; }
-    // The whole text (a copy; for tests and small lists).
+    // The whole text held (a copy; for tests and small lists).
     std::string Text() const;
-    // The lines without their ends (for tests and diagnostics).
+    // The lines held, without their ends (for tests and diagnostics).
     std::vector<std::string> Lines() const;
 
 private:
@@ -57,12 +70,13 @@ private:
 #endif
     static constexpr std::size_t kBlockSize = MV_LINE_BLOCK_SIZE;
     static constexpr std::size_t kReserve = kBlockSize / 16; // room for the longest common line
-    void NewBlock() {
-        blocks_.emplace_back();
-        blocks_.back().reserve(kBlockSize);
-    }
+    // The first block grows as it fills, so a small list stays small; later
+    // ones are reserved whole, as only a large list needs them.
+    void NewBlock();
+
     std::vector<std::string> blocks_;
     std::size_t count_ = 0;
+    std::ostream* stream_ = nullptr;
 };
 
 } // namespace mv

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <stdexcept>
 
 namespace mv {
 
@@ -154,14 +155,10 @@ void AppendExponent(std::string& out, int x) {
 } // namespace
 
 void AppendReal(std::string& out, long double value) {
-    if (std::isnan(value)) {
-        out.append("NAN");
-        return;
-    }
-    if (std::isinf(value)) {
-        out.append(value < 0 ? "-INF" : "INF");
-        return;
-    }
+    // Figures with such values are refused when they are made; one that gets
+    // here anyway is a fault of the program, never text for the file.
+    if (!std::isfinite(value))
+        throw std::logic_error("a DXF group was to hold a value that is no finite number");
     if (value == 0) {
         out.push_back('0');
         return;

@@ -3,6 +3,7 @@
 // exact (extended-precision) value, trailing zeros dropped, fixed notation
 // for magnitudes from 0.0001 below 1E15, scientific notation outside, and
 // always "." as the decimal separator. The process locale is never consulted.
+// A value that is no finite number is refused (std::logic_error).
 
 #include <string>
 

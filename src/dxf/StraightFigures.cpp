@@ -11,11 +11,12 @@ TmvExpDXFPolyline::TmvExpDXFPolyline(const TdxfExportData& data, int index) : Tm
     // The bounds start at the origin, not at the first vertex.
     Data.Point1 = TdxfPoint{};
     Data.Point2 = TdxfPoint{};
-    if (data.Count == 0 || index < 0 || index >= data.Count || index >= static_cast<int>(data.Points.size()))
-        return;
-    Data.Count = static_cast<std::uint16_t>(data.Points.size());
+    if (index < 0) return;
+    const auto k = static_cast<std::size_t>(index);
+    if (k >= data.Count || k >= data.Points.size()) return;
+    Data.Count = static_cast<std::uint32_t>(data.Points.size());
     hasVertices_ = true;
-    const TdxfPointList& list = data.Points[static_cast<std::size_t>(index)];
+    const TdxfPointList& list = data.Points[k];
     Vertices.reserve(list.size());
     for (const TdxfPoint& p : list) {
         Data.Point1.x = std::min(Data.Point1.x, p.x);
@@ -39,8 +40,9 @@ bool TmvExpDXFPolyline::IntersectsRect(const TRect& rect) const {
 }
 
 void TmvExpDXFPolyline::Export(TGroupWriter& out) const {
-    // A polyline made without a point list has nothing to draw.
-    if (!hasVertices_) return;
+    // Without a vertex there is nothing to draw: an LWPOLYLINE of no vertices
+    // is no valid entity.
+    if (DrawsNothing()) return;
     out.AddPolylineHeader(Data, static_cast<std::int32_t>(Vertices.size()));
     for (const TdxfPoint& p : Vertices)
         out.AddPoint(10, p);

@@ -14,4 +14,8 @@ extern const std::array<std::uint8_t, 256> ColorCubeTable;
 // or 250 when alternativeBlack is set.
 std::int32_t ColorToIndex(std::uint32_t color, bool alternativeBlack);
 
+// The colour that a DXF colour number 1 to 255 stands for in the standard
+// palette, as 0x00RRGGBB (7 as white); -1 for any other number.
+std::int32_t IndexToRgb(std::int32_t index);
+
 } // namespace mv

@@ -67,7 +67,7 @@ constexpr bool HasFlag(FigureFlags flags, FigureFlags flag) {
 // of this part only: the point lists are needed while a figure is built and
 // the polyline and hatch figures copy the points they use.
 struct TdxfFigureFields {
-    std::uint16_t Count = 0; // number of point lists in Points
+    std::uint32_t Count = 0; // number of point lists in Points
     FigureFlags Flags = FigureFlags::None;
     BrushHatch HatchStyle = BrushHatch::Solid;
     TShapeKind Kind;        // HatchKind of a hatch, ArcShape of an arc
@@ -96,6 +96,7 @@ struct TdxfExportData : TdxfFigureFields {
     static TdxfExportData FigureCopy(const TdxfExportData& src) {
         TdxfExportData copy;
         static_cast<TdxfFigureFields&>(copy) = src;
+        copy.TrueColor = src.TrueColor;
         return copy;
     }
     std::int32_t TrueColor = -1; // the picture's own colour 0x00RRGGBB, or -1

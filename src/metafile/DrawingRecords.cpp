@@ -79,7 +79,7 @@ void TmvMetafile::PolyPolyRecord(const TRecordReader& r, TPointSize size, TPolyS
     ApplyPen();
     const TEmrPolyPoly rec = DecodePolyPoly(r, size);
     const std::uint32_t nPolys = rec.NumberOfPolylines;
-    Data.Count = static_cast<std::uint16_t>(nPolys);
+    Data.Count = nPolys;
     Data.Flags = closed ? FigureFlags::Closed : FigureFlags::None;
     Data.Points.resize(nPolys);
     std::size_t next = 0; // the lists take the points one after the other

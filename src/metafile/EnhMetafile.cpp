@@ -38,17 +38,26 @@ TEnhMetafile TEnhMetafile::FromEmfBytes(std::vector<std::uint8_t> bytes) {
     bytes.resize(total);
     TEnhMetafile mf;
     mf.bytes_ = std::move(bytes);
-    std::span<const std::uint8_t> all(mf.bytes_);
-    std::size_t at = 0;
-    while (at < all.size()) {
-        if (all.size() - at < 8) throw EInvalidMetafile();
-        const std::uint32_t type = LE32(all, at);
-        const std::uint32_t size = LE32(all, at + 4);
-        if (size < 8 || size % 4 != 0 || size > all.size() - at) throw EInvalidMetafile();
-        mf.records_.push_back(TEmrRecord{type, all.subspan(at, size)});
-        at += size;
-        if (type == emr::EOF_) break; // nothing after the end-of-file record is played
-    }
+    const std::span<const std::uint8_t> all(mf.bytes_);
+    // Two walks: the first checks the records and counts them, so that the
+    // list of records is made once at its size; a list grown as it goes
+    // would need up to three times the room for a moment.
+    auto walk = [&all](auto&& take) {
+        std::size_t at = 0;
+        while (at < all.size()) {
+            if (all.size() - at < 8) throw EInvalidMetafile();
+            const std::uint32_t type = LE32(all, at);
+            const std::uint32_t size = LE32(all, at + 4);
+            if (size < 8 || size % 4 != 0 || size > all.size() - at) throw EInvalidMetafile();
+            take(TEmrRecord{type, all.subspan(at, size)});
+            at += size;
+            if (type == emr::EOF_) break; // nothing after the end-of-file record is played
+        }
+    };
+    std::size_t count = 0;
+    walk([&count](const TEmrRecord&) { ++count; });
+    mf.records_.reserve(count);
+    walk([&mf](const TEmrRecord& record) { mf.records_.push_back(record); });
     return mf;
 }
 

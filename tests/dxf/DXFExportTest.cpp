@@ -2,6 +2,7 @@
 #include "EmfBuilder.h"
 #include "GroupLines.h"
 #include "TestUtil.h"
+#include "figure/Colors.h"
 #include "figure/LineTypes.h"
 #include "metafile/EnhMetafile.h"
 #include "platform/Errors.h"
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 using namespace mv;
@@ -32,8 +34,9 @@ TdxfExportData LineData(float x1, float y1, float x2, float y2, int color = 0) {
 }
 
 // The value of the first group with this code after the entity's "  0" line.
-std::vector<std::string> Entity(const TmvDXFExport& e, std::size_t index) {
-    std::vector<std::string> lines = e.EntityLines().Lines(), result;
+std::vector<std::string> Entity(const std::string& file, std::size_t index) {
+    const std::vector<std::string> lines = test::EntitySection(file);
+    std::vector<std::string> result;
     std::size_t seen = 0;
     for (std::size_t i = 0; i + 1 < lines.size(); i += 2) {
         if (lines[i] == "  0") ++seen;
@@ -161,18 +164,18 @@ TEST(DXFExport, StraightEntities) {
     poly.Flags = FigureFlags::Closed;
     poly.Points = {{{1, 1, 0}}, {{5, 6, 0}, {7, 8, 0}}};
     e.AddPolyline(poly, 1);
-    e.SaveToString();
-    EXPECT_EQ(Entity(e, 0), Lines({"  0", "LINE",     "  5", "20",  "100", "AcDbEntity", "  8", "0",
-                                   "100", "AcDbLine", " 62", "5",   "  6", "_DASH",      "370", "9",
-                                   " 10", "100",      " 20", "200", " 11", "300",        " 21", "400"}));
-    EXPECT_EQ(Entity(e, 1), Lines({"  0", "POINT", "  5", "21", "100", "AcDbEntity", "  8", "0", "100",
-                                   "AcDbPoint", " 10", "1.5", " 20", "-2"}));
-    EXPECT_EQ(Entity(e, 2),
+    const std::string file = e.SaveToString();
+    EXPECT_EQ(Entity(file, 0), Lines({"  0", "LINE",     "  5", "20",  "100", "AcDbEntity", "  8", "0",
+                                      "100", "AcDbLine", " 62", "5",   "  6", "_DASH",      "370", "9",
+                                      " 10", "100",      " 20", "200", " 11", "300",        " 21", "400"}));
+    EXPECT_EQ(Entity(file, 1), Lines({"  0", "POINT", "  5", "21", "100", "AcDbEntity", "  8", "0", "100",
+                                      "AcDbPoint", " 10", "1.5", " 20", "-2"}));
+    EXPECT_EQ(Entity(file, 2),
               Lines({"  0",          "LWPOLYLINE", "  5", "22",  "100", "AcDbEntity", "  8", "0",   "100",
                      "AcDbPolyline", " 90",        "5",   " 70", "0",   " 43",        "2.5", " 10", "10",
                      " 20",          "0",          " 10", "0",   " 20", "0",          " 10", "0",   " 20",
                      "20",           " 10",        "10",  " 20", "20",  " 10",        "10",  " 20", "0"}));
-    EXPECT_EQ(Entity(e, 3),
+    EXPECT_EQ(Entity(file, 3),
               Lines({"  0",          "LWPOLYLINE", "  5", "23",  "100", "AcDbEntity", "  8", "0",   "100",
                      "AcDbPolyline", " 90",        "2",   " 70", "1",   " 10",        "5",   " 20", "6",
                      " 10",          "7",          " 20", "8"}));
@@ -185,8 +188,8 @@ TEST(DXFExport, R14EntitiesCarryNoLineTypeOrWeight) {
     line.Text = "_DOT";
     line.PenWidth = 3;
     e.AddLine(line);
-    e.SaveToString();
-    EXPECT_EQ(Entity(e, 0),
+    const std::string file = e.SaveToString();
+    EXPECT_EQ(Entity(file, 0),
               Lines({"  0", "LINE", "  5", "20", "100", "AcDbEntity", "  8", "0", "100", "AcDbLine",
                      " 62", "1",    " 10", "0",  " 20", "0",          " 11", "1", " 21", "1"}));
 }
@@ -213,8 +216,105 @@ TEST(DXFExport, LineTypeRecord) {
                                                 " 74", "0",
                                                 " 49", "-2",
                                                 " 74", "0"}));
-    EXPECT_TRUE(e.EntityLines().Empty()); // nothing of the record lands among the entities
     EXPECT_EQ(e.NextHandle(), 33);
+    EXPECT_TRUE(
+        test::EntitySection(e.SaveToString()).empty()); // nothing of the record lands among the entities
+}
+
+// A drawing taken over with AdoptMetafile keeps no figures and makes them
+// again while it is written; the file is that of a drawing that keeps them,
+// also when settings change or figures are added after loading.
+TEST(DXFExport, AdoptedDrawingWritesWhatAKeptDrawingWrites) {
+    test::TEmfBuilder b;
+    b.CreatePen(1, 1, 2, 0x0000FF)
+        .SelectObject(1)
+        .Poly(85 /* POLYBEZIER16 */, {{0, 0}, {5, 9}, {9, 5}, {12, 0}});
+    b.Poly(87 /* POLYLINE16 */, {{-40, 7}, {30, 70}, {60, -5}}).Ellipse(-3, -3, 20, 10);
+    b.SelectObject(0x80000000 /* white brush */).Rectangle(0, 0, 8, 8); // a mask when masking is on
+    const std::vector<std::uint8_t> bytes = b.Build();
+    struct TCase {
+        const char* Name;
+        std::function<void(TmvDXFExport&)> After; // what happens between loading and saving
+    };
+    const TCase cases[] = {
+        {"plain", [](TmvDXFExport&) {}},
+        {"R14 and 0.01 mm chosen late",
+         [](TmvDXFExport& e) {
+             e.SetAutoCADVersion(0);
+             e.SetUse01MM(true);
+         }},
+        {"masking chosen late", [](TmvDXFExport& e) { e.SetParseWhite(true); }},
+        {"a figure added", [](TmvDXFExport& e) { e.AddLine(LineData(-100, 0, 0, 300, 3)); }},
+    };
+    for (const TCase& c : cases) {
+        TmvDXFExport adopted, kept;
+        adopted.AdoptMetafile(TEnhMetafile::FromEmfBytes(bytes));
+        EXPECT_TRUE(adopted.Figures().empty());
+        kept.LoadFromMetafile(TEnhMetafile::FromEmfBytes(bytes));
+        c.After(adopted);
+        c.After(kept);
+        EXPECT_EQ(adopted.SaveToString(), kept.SaveToString()) << c.Name;
+    }
+}
+
+// Made again, the texts keep the widths measured the first time: the fonts
+// are asked once per text, however often the drawing is played.
+TEST(DXFExport, AdoptedDrawingMeasuresEveryTextOnce) {
+    struct TCountingMeasure : ITextMeasure {
+        int Calls = 0;
+        double TextWidth(std::string_view, std::int32_t, std::string_view text) override {
+            return 10.0 * static_cast<double>(text.size()) + ++Calls; // differs at every call
+        }
+    } measure;
+    test::TEmfBuilder b;
+    b.TextOut(0, 0, u"eins").TextOut(0, 50, u"zwei");
+    TmvDXFExport e;
+    e.SetTextMeasure(&measure);
+    e.AdoptMetafile(TEnhMetafile::FromEmfBytes(b.Build()));
+    e.SetAutoCADVersion(0); // a new setting: measured again before writing
+    const std::vector<std::string> lines = test::EntitySection(e.SaveToString());
+    EXPECT_EQ(test::ValuesOf(lines, 1), (std::vector<std::string>{"eins", "zwei"}));
+    EXPECT_EQ(measure.Calls, 2); // played three times
+}
+
+// The picture's own colour goes into group 420 where the colour number only
+// comes near it: in R2000 files of today's kind, never in R14 or classic ones.
+TEST(DXFExport, TrueColourWhereTheColourNumberOnlyComesNear) {
+    auto fill = [](std::int32_t color, std::int32_t trueColor) {
+        TdxfExportData d;
+        d.Kind = HatchKind::Polygon;
+        d.Count = 1;
+        d.Points = {{{0, 0, 0}, {10, 0, 0}, {10, 10, 0}}};
+        d.Color = color;
+        d.TrueColor = trueColor;
+        return d;
+    };
+    TdxfExportData black = LineData(0, 0, 5, 5, 7);
+    black.TrueColor = 0;
+    auto file = [&](std::int8_t version, bool classic) {
+        TmvDXFExport e;
+        e.SetAutoCADVersion(version);
+        e.SetClassic(classic);
+        e.AddHatch(fill(ColorToIndex(0x0080FF, false), 0xFF8000)); // orange
+        e.AddHatch(fill(255, 0xFFFFFF));                           // white stays 255 alone
+        e.AddHatch(fill(1, 0xFF0000));                             // red is exactly colour 1
+        e.AddLine(black);
+        return e.SaveToString();
+    };
+    const std::string r2000 = file(1, false);
+    const std::vector<std::string> lines = test::EntitySection(r2000);
+    EXPECT_EQ(test::ValuesOf(lines, 420), std::vector<std::string>{"16744448"});
+    const auto at = std::find(lines.begin(), lines.end(), "420");
+    ASSERT_NE(at, lines.end());
+    EXPECT_EQ(*(at - 2), " 62"); // right after the colour number
+    EXPECT_EQ(r2000.find("\r\n420\r\n", r2000.find("\r\n420\r\n") + 1), std::string::npos);
+    EXPECT_EQ(file(0, false).find("\r\n420\r\n"), std::string::npos);
+    EXPECT_EQ(file(1, true).find("\r\n420\r\n"), std::string::npos);
+    test::TTempDir dir;
+    const std::string path = dir / "orange.dxf";
+    std::ofstream(path, std::ios::binary) << r2000;
+    std::string report;
+    EXPECT_EQ(test::RunEzdxfAudit({path}, &report), 0) << report;
 }
 
 TEST(DXFExport, SaveToFileReportsAFileThatCannotBeCreated) {

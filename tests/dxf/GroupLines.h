@@ -53,6 +53,22 @@ inline std::vector<std::pair<int, std::string>> GroupsAfterHead(const std::vecto
     return groups;
 }
 
+// The lines of a whole file's ENTITIES section, without its head and end.
+inline std::vector<std::string> EntitySection(const std::string& file) {
+    std::vector<std::string> lines;
+    const std::string head = "  2\r\nENTITIES\r\n";
+    std::size_t at = file.find(head);
+    if (at == std::string::npos) return lines;
+    at += head.size();
+    const std::size_t end = file.find("  0\r\nENDSEC\r\n", at);
+    while (at < end && at < file.size()) {
+        const std::size_t next = file.find("\r\n", at);
+        lines.push_back(file.substr(at, next - at));
+        at = next + 2;
+    }
+    return lines;
+}
+
 inline std::string Real(long double v) {
     return FormatReal(v);
 }

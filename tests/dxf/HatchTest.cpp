@@ -275,8 +275,7 @@ TEST(HatchTest, ElevationAndSeedPointsStayAtTheOrigin) {
     ex.SetUse01MM(true);
     TdxfExportData d = Polygons({{{100, 100, 0}, {200, 100, 0}, {150, 180, 0}}});
     ex.AddHatch(d);
-    ex.SaveToString();
-    const auto lines = ex.EntityLines().Lines();
+    const auto lines = test::EntitySection(ex.SaveToString());
     const auto xs = ValuesOf(lines, 10);
     EXPECT_EQ(xs.front(), "0");
     EXPECT_EQ(xs.back(), "0");

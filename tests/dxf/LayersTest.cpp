@@ -23,6 +23,17 @@ TEST(Colors, NamedColoursAndBlack) {
     EXPECT_EQ(ColorToIndex(0x800000, false), 154);
 }
 
+TEST(Colors, WhatTheColourNumbersStandFor) {
+    EXPECT_EQ(IndexToRgb(0), -1);
+    EXPECT_EQ(IndexToRgb(256), -1);
+    const std::pair<int, std::int32_t> known[] = {
+        {1, 0xFF0000},   {7, 0xFFFFFF},   {8, 0x808080},   {9, 0xC0C0C0},   {10, 0xFF0000}, {11, 0xFF7F7F},
+        {12, 0xA50000},  {23, 0xA56752},  {30, 0xFF7F00},  {42, 0xA57C00},  {43, 0xA59152}, {130, 0x00FFFF},
+        {170, 0x0000FF}, {211, 0xFF7FFF}, {249, 0x261317}, {250, 0x333333}, {255, 0xFFFFFF}};
+    for (const auto& [index, rgb] : known)
+        EXPECT_EQ(IndexToRgb(index), rgb) << index;
+}
+
 TEST(Colors, CubeCells) {
     EXPECT_EQ(ColorToIndex(Rgb(10, 10, 10), false), 0);
     EXPECT_EQ(ColorToIndex(Rgb(100, 150, 200), false), 1);

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <random>
 #include <string>
 
@@ -64,6 +65,13 @@ TEST(RealFormat, DocumentedExamples) {
     EXPECT_EQ(FormatReal(9999999999999995.0L), "1E16");
     EXPECT_EQ(FormatReal(123456789012345678.0L), "1.23456789012346E17");
     EXPECT_EQ(FormatReal(1E-300L), "1E-300");
+}
+
+TEST(RealFormat, NoNumberIsAnInternalErrorNeverText) {
+    for (long double v :
+         {std::numeric_limits<long double>::quiet_NaN(), std::numeric_limits<long double>::infinity(),
+          -std::numeric_limits<long double>::infinity()})
+        EXPECT_THROW(FormatReal(v), std::logic_error);
 }
 
 TEST(RealFormat, BoundariesBetweenFixedAndScientific) {

@@ -599,7 +599,7 @@ void BuildRandomDrawing(TFigureCollector& ex, std::uint32_t seed, int figures, i
             const char* texts[] = {"{\\fArial|i0|b0;ABCDEFGHI}", "{\\fTimes|i1|b0;\\LUnderlined words}",
                                    "bare text", "{\\fSymbol|b0|i0|c2;ab}", "x"};
             d.Text = texts[pick(rng) % 5];
-            if (withHuge && pick(rng) < 3) d.TextWidth = pick(rng) % 2 ? 3e9f : std::nanf("");
+            if (withHuge && pick(rng) < 3) d.TextWidth = pick(rng) % 2 ? 3e9f : -3e9f;
             ex.AddMText(d);
         } else if (k < 72) {
             d.Point1 = pt();

@@ -8,6 +8,7 @@
 #include "gui/FigurePainter.h"
 #include "gui/PreviewPanel.h"
 #include "gui/PreviewService.h"
+#include "metafile/EnhMetafile.h"
 
 #include <QPainter>
 #include <QSignalSpy>
@@ -42,7 +43,7 @@ QPointF Centre(const QImage& image, const QColor& color, int tolerance = 60) {
 
 QImage PaintFile(const std::string& path, QSize size) {
     TmvDXFExport exporter;
-    exporter.LoadFromFile(path);
+    exporter.LoadFromMetafile(TEnhMetafile::LoadFromFile(path));
     QImage image(size, QImage::Format_ARGB32);
     QPainter painter(&image);
     TFigurePainter::Paint(painter, exporter.Figures(), QRectF(QPointF(0, 0), QSizeF(size)));

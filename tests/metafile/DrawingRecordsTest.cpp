@@ -24,8 +24,9 @@ TEST_F(InterpretTest, PolygonFillAndOutlineUnlessCovered) {
     B.CreateBrush(1, 0, Red).CreatePen(2, 0, 0, Red).CreatePen(3, 0, 0, Blue);
     B.SelectObject(1).SelectObject(2).Poly(emr::POLYGON, {{0, 0}, {10, 0}, {10, 10}}); // hatch only
     B.SelectObject(3).Poly(emr::POLYGON, {{0, 0}, {10, 0}, {10, 10}});                 // hatch, outline
-    B.SelectObject(NullPen).Poly(emr::POLYGON16, {{0, 0}, {10, 0}});                   // hatch only
+    B.SelectObject(NullPen).Poly(emr::POLYGON16, {{0, 0}, {10, 0}, {0, 5}});           // hatch only
     B.SelectObject(NullBrush).SelectObject(2).Poly(emr::POLYGON, {{0, 0}, {10, 0}});   // outline only
+    B.SelectObject(1).SelectObject(NullPen).Poly(emr::POLYGON16, {{0, 0}, {10, 0}});   // no area: nothing
     Load();
     EXPECT_EQ(Kinds(), (std::vector<K>{K::Hatch, K::Hatch, K::Polyline, K::Hatch, K::Polyline}));
     EXPECT_EQ(D(0).Color, RedIndex);
@@ -84,6 +85,51 @@ TEST_F(InterpretTest, PolyPolygonGivesOneHatchThenTheOutlines) {
     EXPECT_EQ(d.Points[0], Pts({{0, 0}, {10, 0}, {10, -10}}));
 }
 
+TEST_F(InterpretTest, ListCountsAboveSixteenBitsAreKeptWhole) {
+    B.SelectObject(BlackPen);
+    std::vector<std::vector<TPt>> lines(65537, std::vector<TPt>{{0, 0}, {1, 1}});
+    lines.back() = {{7, 7}, {8, 8}};
+    B.PolyPoly16(emr::POLYPOLYLINE16, lines);
+    B.CreateBrush(1, 0, Red).SelectObject(1).SelectObject(NullPen).PolyPoly16(
+        emr::POLYPOLYGON16, std::vector<std::vector<TPt>>(65536, {{0, 0}, {4, 0}, {0, 4}}));
+    Load();
+    ASSERT_EQ(Exporter.Figures().size(), 65538u);
+    EXPECT_EQ(Vertices(65536), Pts({{7, -7}, {8, -8}}));
+    EXPECT_EQ(Fig<TmvExpDXFHatch>(65537).GetLoopCount(), 65536);
+}
+
+TEST_F(InterpretTest, EmptyListsInAListRecordAddNothing) {
+    B.SelectObject(BlackPen).PolyPoly16(emr::POLYPOLYLINE16, {{}, {{1, 1}, {2, 2}}, {}});
+    B.PolyPoly16(emr::POLYPOLYLINE16, {{}, {}}).Poly(emr::POLYLINE, {});
+    Load();
+    EXPECT_EQ(Kinds(), (std::vector<K>{K::Polyline}));
+    EXPECT_EQ(Exporter.SaveToString().find("\r\n 90\r\n0\r\n"),
+              std::string::npos); // no entity without vertices
+}
+
+TEST(NonFiniteValues, AreARangeErrorAndNeverReachTheFile) {
+    auto error = [](const TEmfBuilder& b) -> std::string {
+        TFixedMetricMeasure measure;
+        TmvDXFExport e;
+        e.SetTextMeasure(&measure);
+        try {
+            e.AdoptMetafile(TEnhMetafile::FromEmfBytes(b.Build()));
+            return "written: " + e.SaveToString();
+        } catch (const std::exception& x) {
+            return x.what();
+        }
+    };
+    TEmfBuilder nan, sweep, text;
+    nan.SelectObject(BlackPen).AngleArc(10, 10, 5, std::nanf(""), 45);
+    sweep.SelectObject(BlackPen).AngleArc(10, 10, 5, 3e38f, 3e38f); // the end angle overflows
+    text.CreateFont(1, u"Arial", -20)
+        .SelectObject(1)
+        .SetWorldTransform(1, 0, 0, 3e38f, 0, 0)
+        .TextOut(0, 0, u"x");
+    for (const TEmfBuilder* b : {&nan, &sweep, &text})
+        EXPECT_EQ(error(*b), "Fehler bei Bereichsprüfung");
+}
+
 // ---------------------------------------------------------------- current position
 
 TEST_F(InterpretTest, PolylineToMovesThePositionWithoutUsingIt) {
@@ -97,12 +143,11 @@ TEST_F(InterpretTest, PolylineToMovesThePositionWithoutUsingIt) {
     EXPECT_EQ(D(3).Point1, (TdxfPoint{33, -33, 0}));
 }
 
-TEST_F(InterpretTest, EmptyPointListStillDrawsAndKeepsThePosition) {
+TEST_F(InterpretTest, EmptyPointListDrawsNothingAndKeepsThePosition) {
     B.SelectObject(BlackPen).MoveTo(7, 7).Poly(emr::POLYLINETO, {}).LineTo(8, 8);
     Load();
-    EXPECT_EQ(Kinds(), (std::vector<K>{K::Polyline, K::Line}));
-    EXPECT_EQ(Fig<TmvExpDXFPolyline>(0).VertexCount(), 0u);
-    EXPECT_EQ(D(1).Point1, (TdxfPoint{7, -7, 0}));
+    EXPECT_EQ(Kinds(), (std::vector<K>{K::Line}));
+    EXPECT_EQ(D(0).Point1, (TdxfPoint{7, -7, 0}));
 }
 
 TEST_F(InterpretTest, LineToWithoutADrawingPenOnlyMoves) {

@@ -182,7 +182,7 @@ TEST_F(InterpretTest, CreatedObjectsAreSelectedByKind) {
     B.CreatePen(1, 0, 3, Red).CreateBrush(2, 0, Blue).CreateFont(3, u"Arial", -20);
     B.SelectObject(1).SelectObject(2).SelectObject(3);
     B.SelectObject(7).SelectObject(200); // empty slot, outside the table: no effect
-    B.Poly(emr::POLYGON, {{0, 0}, {1, 1}});
+    B.Poly(emr::POLYGON, {{0, 0}, {1, 1}, {0, 1}});
     Load();
     EXPECT_EQ(Kinds(), (std::vector<TFigureKind>{TFigureKind::Hatch, TFigureKind::Polyline}));
     EXPECT_EQ(D(0).Color, ColorToIndex(Blue, false));
@@ -198,7 +198,7 @@ TEST_F(InterpretTest, BrushStylesAndHatches) {
     B.CreateBrush(3, 2, Red, 6); // no such hatch: solid
     B.CreateBrush(4, 3, Red, 1); // pattern style: solid
     for (std::uint32_t i = 1; i <= 4; ++i)
-        B.SelectObject(i).Poly(emr::POLYGON, {{0, 0}});
+        B.SelectObject(i).Poly(emr::POLYGON, {{0, 0}, {1, 0}, {1, 1}});
     Load();
     ASSERT_EQ(Exporter.Figures().size(), 4u);
     EXPECT_EQ(D(0).HatchStyle, BrushHatch::Solid);
