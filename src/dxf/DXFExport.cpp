@@ -2,6 +2,7 @@
 
 #include "dxf/EntityGroups.h"
 #include "dxf/WhiteMask.h"
+#include "image/ImageSet.h"
 #include "metafile/EnhMetafile.h"
 #include "metafile/Metafile.h"
 #include "platform/Errors.h"
@@ -10,6 +11,7 @@
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 
 namespace mv {
 
@@ -114,8 +116,15 @@ void TmvDXFExport::AddLineType(std::string_view name, std::span<const float> len
 
 // ---------------------------------------------------------------- saving
 
+void TmvDXFExport::AddImage(const TdxfImageData& image) {
+    if (!images_ || (!image.Pixels && !image.Embedded)) return;
+    const std::size_t id = image.Pixels ? images_->Add(*image.Pixels) : images_->Add(*image.Embedded);
+    figures_.AddImageFile(image, id);
+}
+
 void TmvDXFExport::WriteEntities() {
     if (settings_.ParseWhite) ApplyWhiteMasks(figures_.Figures());
+    PlanImageObjects();
     TGroupWriter out(entityLines_, nextHandle_, settings_, extents_);
     for (const auto& figure : figures_.Figures()) {
         out.SetLayerName(figure->Layer);
@@ -139,8 +148,9 @@ void TmvDXFExport::BuildHead(TLineList& out) {
     out.Add("  9");
     out.Add("$LIMMAX");
     groups.AddPoint(10, extents_.Max);
-    AddGroups(out, {{"  0", "ENDSEC"},
-                    {"  0", "SECTION"},
+    AddGroups(out, {{"  0", "ENDSEC"}});
+    BuildImageClasses(out);
+    AddGroups(out, {{"  0", "SECTION"},
                     {"  2", "TABLES"},
                     {"  0", "TABLE"},
                     {"  2", "VPORT"},
@@ -279,8 +289,9 @@ void TmvDXFExport::BuildTail(TLineList& out) {
                         {"  3", "ACAD_GROUP"},
                         {"350", "14"},
                         {"  3", "ACAD_MLINESTYLE"},
-                        {"350", "15"},
-                        {"  0", "DICTIONARY"},
+                        {"350", "15"}});
+        BuildImageDictionaryEntries(out);
+        AddGroups(out, {{"  0", "DICTIONARY"},
                         {"  5", "14"},
                         {"102", "{ACAD_REACTORS"},
                         {"330", "13"},
@@ -332,8 +343,9 @@ void TmvDXFExport::BuildTail(TLineList& out) {
                         {"  3", "ACAD_PLOTSETTINGS"},
                         {"350", " 17"},
                         {"  3", "ACAD_PLOTSTYLENAME"},
-                        {"350", " 18"},
-                        {"  0", "DICTIONARY"},
+                        {"350", " 18"}});
+        BuildImageDictionaryEntries(out);
+        AddGroups(out, {{"  0", "DICTIONARY"},
                         {"  5", " 14"},
                         {"330", " 13"},
                         {"100", "AcDbDictionary"},
@@ -370,11 +382,24 @@ void TmvDXFExport::BuildTail(TLineList& out) {
                         {"102", "}"},
                         {"330", " 18"}});
     }
+    BuildImageObjects(out);
     AddGroups(out, {{"  0", "ENDSEC"}, {"  0", "EOF"}});
 }
 
 void TmvDXFExport::SaveToStream(std::ostream& stream) {
     WriteEntities();
+    handleAfterEntities_ = nextHandle_;
+    Assemble(stream);
+}
+
+void TmvDXFExport::RewriteToStream(std::ostream& stream) {
+    if (handleAfterEntities_ < 0) throw std::logic_error("RewriteToStream before SaveToStream");
+    // The layer records take their handles anew.
+    nextHandle_ = handleAfterEntities_;
+    Assemble(stream);
+}
+
+void TmvDXFExport::Assemble(std::ostream& stream) {
     // The file is assembled in memory: head and tail around the entity lines,
     // which are not copied again, so that a large drawing needs no second copy.
     TLineList head, tail;

@@ -28,6 +28,7 @@ namespace mv {
 
 class TmvMetafile;
 class TEnhMetafile;
+class TImageSet;
 
 class TmvDXFExport : public IFigureSink {
 public:
@@ -54,6 +55,11 @@ public:
     // Text measurement used by the interpreter; none = the platform's default.
     void SetTextMeasure(ITextMeasure* measure);
 
+    // Where the drawing's bitmaps become files (not owned; it must outlive
+    // the exporter's loading and saving). Without one, bitmaps are left out.
+    void SetImageSet(TImageSet* images) { images_ = images; }
+    TImageSet* ImageSet() const { return images_; }
+
     // Makes one of the exporter's own layers current.
     void SetCurrentLayer(TmvExpDXFLayer* layer);
     // Takes a new layer into the layer table and makes it current.
@@ -69,6 +75,10 @@ public:
     void ResetDrawing();
     void SaveToFile(const std::string& fileName);
     void SaveToStream(std::ostream& stream);
+    // The file once more after SaveToStream, the same entities and handles,
+    // with the image files' names as they are now (after the image set's
+    // commit gave some of them other names).
+    void RewriteToStream(std::ostream& stream);
     // The whole file as it would be written (for tests and previews).
     std::string SaveToString();
     // The interpreter, made on first use and kept for every later load.
@@ -88,6 +98,9 @@ public:
     void AddEllipse(const TdxfExportData& data) override { figures_.AddEllipse(data); }
     void AddArc(const TdxfExportData& data) override { figures_.AddArc(data); }
     void AddMText(const TdxfExportData& data) override { figures_.AddMText(data); }
+    // The bitmap goes into the image set and an IMAGE figure names its file;
+    // without an image set nothing is added.
+    void AddImage(const TdxfImageData& image) override;
     // Appends one LTYPE record to the line-type lines.
     void AddLineType(std::string_view name, std::span<const float> lengths, int last) override;
     // Takes over a figure made elsewhere; it keeps its layer.
@@ -109,8 +122,21 @@ private:
     // A writer of table records over lines, sharing the handle counter.
     TGroupWriter TableWriter(TLineList& lines) { return TGroupWriter(lines, nextHandle_, settings_); }
     void WriteEntities();
+    void Assemble(std::ostream& stream);
     void BuildHead(TLineList& head);
     void BuildTail(TLineList& tail);
+    // The image definitions: handles given out before the entities are written.
+    void PlanImageObjects();
+    void BuildImageClasses(TLineList& out) const;
+    // The root dictionary's entries of the image objects.
+    void BuildImageDictionaryEntries(TLineList& out) const;
+    void BuildImageObjects(TLineList& out);
+
+    struct TImageDef {
+        std::size_t FileId = 0;
+        std::int32_t Handle = 0;
+        std::vector<const TmvExpDXFImage*> Users;
+    };
 
     TExportSettings settings_;
     TInterpretSettings interpretSettings_;
@@ -122,6 +148,11 @@ private:
     std::unique_ptr<TmvMetafile> interpreter_;
     std::int32_t nextHandle_ = 32;
     TExtents extents_;
+    TImageSet* images_ = nullptr;
+    std::vector<TImageDef> imageDefs_;
+    std::int32_t imageDictHandle_ = 0;
+    std::int32_t rasterVarsHandle_ = 0;
+    std::int32_t handleAfterEntities_ = -1; // -1: not saved yet
 };
 
 } // namespace mv

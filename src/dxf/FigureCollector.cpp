@@ -1,5 +1,7 @@
 #include "dxf/FigureCollector.h"
 
+#include "image/PngCodec.h"
+
 namespace mv {
 
 template <class F, class... Args> void TFigureCollector::Append(Args&&... args) {
@@ -37,6 +39,22 @@ void TFigureCollector::AddArc(const TdxfExportData& data) {
 }
 void TFigureCollector::AddMText(const TdxfExportData& data) {
     Append<TmvExpDXFMText>(data);
+}
+
+void TFigureCollector::AddImage(const TdxfImageData& image) {
+    auto figure = std::make_unique<TmvExpDXFImage>(image, 0);
+    if (image.Pixels) {
+        figure->Pixels = std::make_shared<const TRgbaImage>(*image.Pixels);
+    } else if (image.Embedded && image.Embedded->Kind == TEmbeddedKind::Png) {
+        TRgbaImage decoded = ReadPng(image.Embedded->Bytes);
+        if (!decoded.Empty()) figure->Pixels = std::make_shared<const TRgbaImage>(std::move(decoded));
+    }
+    figure->Layer = layerName_;
+    figures_.push_back(std::move(figure));
+}
+
+void TFigureCollector::AddImageFile(const TdxfImageData& image, std::size_t fileId) {
+    Append<TmvExpDXFImage>(image, fileId);
 }
 
 } // namespace mv

@@ -53,6 +53,14 @@ public:
     void AddHex(int code, std::uint32_t value);
     // Group 5 with the next handle.
     void AddHandle();
+    // The handle the next AddHandle gives, and taking one without writing it.
+    std::int32_t NextHandle() const { return nextHandle_; }
+    std::int32_t TakeHandle() { return nextHandle_++; }
+    // Widens the extents of an entity writer by a point not written itself
+    // (the far corners of an image).
+    void Widen(float x, float y) {
+        if (extents_) extents_->Take(x, y);
+    }
     void AddEntityHeader(std::string_view name, std::string_view subclass);
     void AddColor(const TdxfFigureFields& data);
     // R2000 only: the line type (group 6) and the line weight (group 370).
