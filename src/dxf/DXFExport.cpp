@@ -117,9 +117,21 @@ void TmvDXFExport::AddLineType(std::string_view name, std::span<const float> len
 // ---------------------------------------------------------------- saving
 
 void TmvDXFExport::AddImage(const TdxfImageData& image) {
-    if (!images_ || (!image.Pixels && !image.Embedded)) return;
+    if (!image.Pixels && !image.Embedded) return;
+    if (!images_) {
+        ++imagesLeftOut_;
+        return;
+    }
     const std::size_t id = image.Pixels ? images_->Add(*image.Pixels) : images_->Add(*image.Embedded);
     figures_.AddImageFile(image, id);
+}
+
+std::vector<std::string> TmvDXFExport::Warnings() const {
+    if (!interpreter_) return {};
+    std::vector<std::string> lines = interpreter_->Warnings;
+    if (interpreter_->WarningsLeftOut > 0)
+        lines.push_back("und " + std::to_string(interpreter_->WarningsLeftOut) + " weitere Warnungen");
+    return lines;
 }
 
 void TmvDXFExport::WriteEntities() {

@@ -99,8 +99,12 @@ public:
     void AddArc(const TdxfExportData& data) override { figures_.AddArc(data); }
     void AddMText(const TdxfExportData& data) override { figures_.AddMText(data); }
     // The bitmap goes into the image set and an IMAGE figure names its file;
-    // without an image set nothing is added.
+    // without an image set nothing is added (ImagesLeftOut counts them).
     void AddImage(const TdxfImageData& image) override;
+    std::size_t ImagesLeftOut() const { return imagesLeftOut_; }
+    // What the interpretation left out, one line each (a bitmap that could
+    // not be read, say); a last line counts those beyond the limit.
+    std::vector<std::string> Warnings() const;
     // Appends one LTYPE record to the line-type lines.
     void AddLineType(std::string_view name, std::span<const float> lengths, int last) override;
     // Takes over a figure made elsewhere; it keeps its layer.
@@ -149,6 +153,7 @@ private:
     std::int32_t nextHandle_ = 32;
     TExtents extents_;
     TImageSet* images_ = nullptr;
+    std::size_t imagesLeftOut_ = 0;
     std::vector<TImageDef> imageDefs_;
     std::int32_t imageDictHandle_ = 0;
     std::int32_t rasterVarsHandle_ = 0;

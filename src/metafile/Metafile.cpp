@@ -11,13 +11,33 @@ TmvMetafile::TmvMetafile(IFigureSink& sink, const TInterpretSettings& settings)
 TmvMetafile::~TmvMetafile() = default;
 
 void TmvMetafile::Play(const TEnhMetafile& metafile) {
+    Warnings.clear();
+    WarningsLeftOut = 0;
     for (const TEmrRecord& record : metafile.Records())
         PlayRecord(record);
+    FlushPendingMask(0);
 }
 
 void TmvMetafile::PlayRecord(const TEmrRecord& record) {
     Data = TdxfExportData{};
     const TRecordReader r(record.Bytes);
+    if (!Settings.Classic && Settings.Images) {
+        switch (record.Type) {
+        case emr::BITBLT:
+        case emr::STRETCHBLT:
+        case emr::MASKBLT:
+        case emr::PLGBLT:
+        case emr::SETDIBITSTODEVICE:
+        case emr::STRETCHDIBITS:
+        case emr::ALPHABLEND:
+        case emr::TRANSPARENTBLT:
+            BitmapRecord(record.Bytes, record.Type);
+            return;
+        default:
+            FlushPendingMask(record.Type);
+            break;
+        }
+    }
     switch (record.Type) {
     case emr::POLYBEZIER:
         PolyRecord(r, TPointSize::Points32, TPolyShape::PolyBezier);

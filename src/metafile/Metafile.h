@@ -5,6 +5,7 @@
 
 #include "figure/ExportData.h"
 #include "figure/FigureSink.h"
+#include "image/Dib.h"
 #include "metafile/EmfRecords.h"
 #include "metafile/EnhMetafile.h"
 #include "metafile/GdiObjects.h"
@@ -13,6 +14,8 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -83,12 +86,68 @@ public:
     TdxfExportData Data;
     std::uint8_t EmittedLineTypes = 0; // bit s set: pen style s (0..7) handled
 
+    // Warning lines of the drawing (a bitmap left out, say), at most
+    // kMaxWarnings; WarningsLeftOut counts the ones beyond.
+    std::vector<std::string> Warnings;
+    std::size_t WarningsLeftOut = 0;
+    static constexpr std::size_t kMaxWarnings = 20;
+
     // Highest object index a creation record may use. The header counts the
     // handles in 16 bits, so no sound metafile goes beyond it; a larger index
     // would only let a broken file grow the table.
     static constexpr std::uint32_t MaxObjectIndex = 0xFFFF;
 
 private:
+    // Bitmap records (default mode).
+    struct TLogicalPoint {
+        long double x = 0, y = 0;
+    };
+    // A bitmap's source rectangle (pixels, rows counted from the top) and
+    // where its corners go on the page, in logical units.
+    struct TBlit {
+        long double X = 0, Y = 0, Cx = 0, Cy = 0;
+        TLogicalPoint TopLeft, TopRight, BottomLeft;
+        // Y counts from the first stored row (the bottom row of a bottom-up
+        // bitmap), as the device-independent records count it.
+        bool FromFirstStoredRow = false;
+    };
+    // The mask of a SRCAND blit, waiting for the SRCPAINT blit of its image.
+    struct TPendingMask {
+        TRgbaImage Mask;
+        TBlit Where;
+        TXForm XForm;
+        TIntPoint WindowOrg;
+    };
+    struct TBlitEffect {
+        enum TKind : std::uint8_t { Copy, Alpha, ColourKey, Mask } Kind = Copy;
+        bool Invert = false;
+        std::uint8_t ConstantAlpha = 255;
+        bool Premultiplied = false;
+        TRgb Colour;
+        const TRgbaImage* MaskImage = nullptr;
+        TMaskShows Shows = TMaskShows::WhereWhite;
+        std::int64_t MaskLeft = 0, MaskTop = 0;
+    };
+    static TLogicalPoint Logical(long double x, long double y);
+    // The one place where an image's corners are mapped to figure points.
+    TdxfPoint MapImagePoint(TLogicalPoint p) const;
+    void Warn(const std::string& line);
+    void BitmapRecord(std::span<const std::uint8_t> bytes, std::uint32_t type);
+    std::optional<TDib> LoadBitmap(std::span<const std::uint8_t> record, const TEmrBitmapRef& ref,
+                                   bool alphaByte, std::optional<std::uint32_t> rows = std::nullopt);
+    bool PlaceBitmap(TDib& dib, const TBlit& blit, const TBlitEffect& effect);
+    // The mask bitmap of a record into `mask`, and the effect that applies
+    // it (pointing into `mask`).
+    void LoadMask(std::span<const std::uint8_t> record, const TEmrBitmapRef& ref, std::int32_t x,
+                  std::int32_t y, TMaskShows shows, std::optional<TDib>& mask, TBlitEffect& effect);
+    static TBlit SourceToDestination(std::int32_t x, std::int32_t y, std::int32_t cx, std::int32_t cy,
+                                     const TXForm& source);
+    bool SamePlace(const TPendingMask& mask, const TBlit& blit) const;
+    // Draws a waiting SRCAND mask unless the record of type nextType may come
+    // between it and its image.
+    void FlushPendingMask(std::uint32_t nextType);
+    std::unique_ptr<TPendingMask> pendingMask_;
+
     // The box of a circle, ellipse or arc record after the set-up.
     struct TShape {
         bool IsCircle = true;
