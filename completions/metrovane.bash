@@ -59,7 +59,7 @@ _metrovane() {
     fi
 
     local switches="-o --output --r14 --white --mm --no-mm --black250"
-    local running="--keep-going -j --jobs -q --quiet -v --verbose --overwrite --classic"
+    local running="--keep-going -j --jobs -q --quiet -v --verbose --overwrite --classic --no-images"
     local options
     case $cmd/$sub in
         /) options="-h --help -V --version" ;;

@@ -1,6 +1,7 @@
 #include "app/BatchRun.h"
 
 #include "dxf/DXFExport.h"
+#include "image/ImageSet.h"
 #include "platform/Errors.h"
 #include "platform/FileAccess.h"
 #include "platform/OutputFile.h"
@@ -96,15 +97,55 @@ void ConfigureExporter(TmvDXFExport& exporter, const TBatchOptions& options) {
     exporter.SetAlternativeBlack(options.AlternativeBlack);
     exporter.SetUse01MM(options.Use01MM);
     exporter.SetClassic(options.Classic);
+    TInterpretSettings settings = exporter.InterpretSettings();
+    settings.Images = WritesImages(options);
+    exporter.SetInterpretSettings(settings);
     SetPenRatio(exporter, options.PenWidthRatio);
+}
+
+std::vector<std::string> CommitDrawing(TmvDXFExport& exporter, std::unique_ptr<TOutputFile>& file,
+                                       TImageSet* images, std::string& outputPath,
+                                       const std::function<std::string()>& retake) {
+    std::vector<std::string> lines;
+    const bool withImages = images && images->Count() > 0;
+    if (withImages) {
+        TImageCommit commit = images->Commit();
+        lines = std::move(commit.Lines);
+        if (commit.NamesChanged) {
+            try {
+                auto again = std::make_unique<TOutputFile>(outputPath);
+                exporter.RewriteToStream(again->Stream());
+                again->Stream().flush();
+                file = std::move(again);
+            } catch (...) {
+                images->RemoveCommitted();
+                throw;
+            }
+        }
+    }
+    try {
+        if (!retake) {
+            file->CommitReplacing(outputPath);
+        } else {
+            // Another run into the same folder may have taken the name
+            // meanwhile: then the next free one.
+            while (!file->CommitNew(outputPath))
+                outputPath = retake();
+        }
+    } catch (...) {
+        if (withImages) images->RemoveCommitted();
+        throw;
+    }
+    return lines;
 }
 
 void ConvertWith(const std::string& inputPath, const TBatchOptions& options,
                  const std::function<void(TmvDXFExport&)>& save,
-                 const std::function<void(TmvDXFExport&, const std::string&)>& load) {
+                 const std::function<void(TmvDXFExport&, const std::string&)>& load, TImageSet* images) {
     try {
         auto exporter = std::make_unique<TmvDXFExport>();
         ConfigureExporter(*exporter, options);
+        exporter->SetImageSet(images);
         if (load)
             load(*exporter, inputPath);
         else
@@ -119,11 +160,19 @@ void ConvertWith(const std::string& inputPath, const TBatchOptions& options,
 }
 
 void ConvertFile(const std::string& inputPath, const std::string& outputPath, const TBatchOptions& options) {
-    ConvertWith(inputPath, options, [&outputPath](TmvDXFExport& exporter) {
-        TOutputFile file(outputPath);
-        exporter.SaveToStream(file.Stream());
-        if (!file.CommitNew(outputPath)) throw EFCreateError(outputPath);
-    });
+    std::unique_ptr<TImageSet> images;
+    if (WritesImages(options)) images = std::make_unique<TImageSet>(outputPath);
+    ConvertWith(
+        inputPath, options,
+        [&](TmvDXFExport& exporter) {
+            auto file = std::make_unique<TOutputFile>(outputPath);
+            exporter.SaveToStream(file->Stream());
+            file->Stream().flush();
+            std::string path = outputPath;
+            CommitDrawing(exporter, file, images.get(), path,
+                          [&]() -> std::string { throw EFCreateError(outputPath); });
+        },
+        {}, images.get());
 }
 
 namespace {
@@ -143,38 +192,40 @@ public:
             while (Take(index, output)) {
                 std::exception_ptr error;
                 bool withdrawn = false;
+                std::vector<std::string> warnings, imageLines;
                 try {
+                    // Images are written beside the file, so not with SaveOutput.
+                    std::unique_ptr<TImageSet> images;
+                    if (!runner_.SaveOutput && WritesImages(runner_.Options))
+                        images = std::make_unique<TImageSet>(output);
                     ConvertWith(
                         files_[index], runner_.Options,
                         [&](TmvDXFExport& exporter) {
+                            warnings = exporter.Warnings();
                             if (runner_.SaveOutput) {
                                 runner_.SaveOutput(exporter);
                                 return;
                             }
                             // The file is opened only after loading succeeded, and
                             // takes its name only when it is complete.
-                            TOutputFile file(output);
-                            exporter.SaveToStream(file.Stream());
+                            auto file = std::make_unique<TOutputFile>(output);
+                            exporter.SaveToStream(file->Stream());
+                            file->Stream().flush();
                             // A run cancelled meanwhile leaves this file unnamed: the
-                            // temporary file goes with `file`.
+                            // temporary file goes with `file`, the images with theirs.
                             if (runner_.Cancelled && runner_.Cancelled()) {
                                 withdrawn = true;
                                 return;
                             }
-                            if (runner_.Overwrite) {
-                                file.CommitReplacing(output);
-                                return;
-                            }
-                            // Another run into the same folder may have taken
-                            // the name meanwhile: then the next free one.
-                            while (!file.CommitNew(output))
-                                output = Retake(index);
+                            std::function<std::string()> retake;
+                            if (!runner_.Overwrite) retake = [&] { return Retake(index); };
+                            imageLines = CommitDrawing(exporter, file, images.get(), output, retake);
                         },
-                        runner_.LoadInput);
+                        runner_.LoadInput, images.get());
                 } catch (...) {
                     error = std::current_exception();
                 }
-                Finish(index, withdrawn, error);
+                Finish(index, withdrawn, error, warnings, imageLines);
             }
         } catch (...) {
             // A sink that raised: stop handing out files and pass it on.
@@ -212,13 +263,23 @@ private:
         return names_.Take(OutputBaseName(files_[index]));
     }
 
-    void Finish(std::size_t index, bool withdrawn, const std::exception_ptr& error) {
+    void Finish(std::size_t index, bool withdrawn, const std::exception_ptr& error,
+                const std::vector<std::string>& warnings, const std::vector<std::string>& imageLines) {
         std::lock_guard lock(mutex_);
         if (withdrawn) {
             stop_ = cancelled_ = true;
             return;
         }
         if (!error) {
+            for (const std::string& warning : warnings) {
+                if (runner_.OnWarning)
+                    runner_.OnWarning(files_[index], warning);
+                else if (runner_.OnMessage)
+                    runner_.OnMessage("Warnung: " + files_[index] + ": " + warning);
+            }
+            if (runner_.ShowImageFiles && runner_.OnMessage)
+                for (const std::string& line : imageLines)
+                    runner_.OnMessage("Bild: " + line);
             ++converted_;
         } else {
             const std::string message = ErrorMessage(error);

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -13,6 +14,8 @@
 namespace mv {
 
 class TmvDXFExport;
+class TImageSet;
+class TOutputFile;
 
 // The conversion switches of a batch, as the window's controls or the
 // command line give them.
@@ -25,6 +28,9 @@ struct TBatchOptions {
     // cbClassic: the reduced interpretation of earlier versions. A setting of
     // the window and the command line, not of the project file.
     bool Classic = false;
+    // cbImages: bitmaps become image files beside the DXF (never in classic).
+    // Like Classic, not kept in the project file.
+    bool Images = true;
 };
 
 // Receives the run's message lines (the window's message pane, stdout).
@@ -82,7 +88,13 @@ public:
     std::function<void(TmvDXFExport& exporter)> SaveOutput;
     std::string SaveOutputName;
 
+    // Name every image file written beside a drawing in a message line.
+    bool ShowImageFiles = false;
+
     TMessageSink OnMessage;
+    // A file converted with something left out (a bitmap that cannot be
+    // read, say): the file and the warning. Unset: a message line.
+    TFailureSink OnWarning;
     TProgressSink OnProgress; // once after each file: percent = done * 100 / total
     TFailureSink OnFailure;   // every failed file, before the run stops or goes on
 
@@ -144,7 +156,23 @@ void ConfigureExporter(TmvDXFExport& exporter, const TBatchOptions& options);
 // the file at inputPath when it is set.
 void ConvertWith(const std::string& inputPath, const TBatchOptions& options,
                  const std::function<void(TmvDXFExport&)>& save,
-                 const std::function<void(TmvDXFExport&, const std::string&)>& load = {});
+                 const std::function<void(TmvDXFExport&, const std::string&)>& load = {},
+                 TImageSet* images = nullptr);
+
+// Whether a conversion with these switches writes image files.
+inline bool WritesImages(const TBatchOptions& options) {
+    return options.Images && !options.Classic;
+}
+
+// The DXF in `file` (written and flushed) and its images, committed in the
+// order that keeps them together: the images first, the DXF written anew
+// if an image had to take another name, then the DXF under outputPath, or
+// the next name `retake` gives while it is taken (no retake: replace).
+// Should the DXF fail, the images it names are removed again. Returns the
+// lines naming the image files.
+std::vector<std::string> CommitDrawing(TmvDXFExport& exporter, std::unique_ptr<TOutputFile>& file,
+                                       TImageSet* images, std::string& outputPath,
+                                       const std::function<std::string()>& retake);
 
 // One file into a new file at outputPath, which appears only complete and
 // only if no entry of that name exists (EFCreateError otherwise).

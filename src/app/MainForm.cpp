@@ -40,6 +40,7 @@ constexpr const char* kListColumnsKey = "ShellList1_Columns";
 constexpr const char* kProjectFolderKey = "ProjectFolder";
 // The classic switch is the window's setting, not the project's.
 constexpr const char* kClassicKey = "cbClassic_Checked";
+constexpr const char* kImagesKey = "cbImages_Checked";
 
 // How many adds and removes Ctrl+Z can take back.
 constexpr std::size_t kUndoDepth = 100;
@@ -208,6 +209,10 @@ void TMainForm::FormShow() {
             options_.Classic = Trim(*classic) == "1";
             Changed(fcSwitches);
         }
+        if (auto images = services_.Settings.ReadValue(kMainFormSection, kImagesKey)) {
+            options_.Images = Trim(*images) != "0";
+            Changed(fcSwitches);
+        }
     });
 }
 
@@ -225,6 +230,7 @@ void TMainForm::WriteSettings() {
     if (!lastProjectFolder_.empty())
         services_.Settings.WriteValue(kMainFormSection, kProjectFolderKey, lastProjectFolder_);
     services_.Settings.WriteValue(kMainFormSection, kClassicKey, options_.Classic ? "1" : "0");
+    services_.Settings.WriteValue(kMainFormSection, kImagesKey, options_.Images ? "1" : "0");
 }
 
 bool TMainForm::FormCloseQuery() {
@@ -452,6 +458,7 @@ void TMainForm::GoBtn1Click() {
         runner.OutputFolder = outputFolderText_;
         runner.ProgramFolder = DefaultOutputFolder();
         runner.CountFailed = true;
+        runner.ShowImageFiles = true;
         // The sinks are called where the conversions run; the model is
         // touched only on the window's thread, and every line and progress
         // step is shown at once.
@@ -860,6 +867,9 @@ void TMainForm::SetAlternativeBlack(bool checked) {
 }
 void TMainForm::SetClassic(bool checked) {
     SetSwitch(&TBatchOptions::Classic, checked);
+}
+void TMainForm::SetImages(bool checked) {
+    SetSwitch(&TBatchOptions::Images, checked);
 }
 
 void TMainForm::SetPenWidthRatioText(const std::string& text) {

@@ -188,6 +188,7 @@ public:
     void SetUse01MM(bool checked);
     void SetAlternativeBlack(bool checked);
     void SetClassic(bool checked);
+    void SetImages(bool checked);
     void SetPenWidthRatioText(const std::string& text);
     void SetMemoLines(std::vector<std::string> lines);
     void SetImageListSelected(int index, bool selected);

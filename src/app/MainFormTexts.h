@@ -58,6 +58,7 @@ inline constexpr const char* AutoCADVerCaption = "AutoCAD DXF Version R14";
 inline constexpr const char* ParseWhiteCaption = "Weiß umsetzen";
 inline constexpr const char* Use01MMCaption = "Metafile speichert Größe in Millimetern";
 inline constexpr const char* AlternativeBlackCaption = "Alternativer Palettenindex für Schwarz (in #250)";
+inline constexpr const char* ImagesCaption = "Bilder übernehmen";
 inline constexpr const char* ClassicCaption = "Klassische Umsetzung (nur Grundbefehle, logische Einheiten)";
 inline constexpr const char* PenWidthRatioLabel = "Stiftgröße:";
 inline constexpr const char* MessagesLabel = "Meldungen:";

@@ -71,6 +71,7 @@ struct TRunArgs {
     bool Verbose = false;
     bool Overwrite = false;
     bool Classic = false;
+    bool NoImages = false;
 };
 
 // Where a batch of convert reads and writes: files, or a standard stream.
@@ -167,6 +168,8 @@ int RunBatch(const std::vector<std::string>& files, const std::string& output,
     mv::TBatchRunner runner;
     runner.Options = options;
     runner.Options.Classic = args.Classic;
+    runner.Options.Images = !args.NoImages;
+    runner.ShowImageFiles = args.Verbose;
     runner.OutputFolder = output;
     runner.ProgramFolder = mv::ProgramFolder();
     runner.Jobs = jobs;
@@ -182,8 +185,13 @@ int RunBatch(const std::vector<std::string>& files, const std::string& output,
         // conversion leaves standard output empty. Files written beside a
         // drawing (its pictures) have no place on standard output: this is
         // where they are to be left out, with a warning.
-        runner.SaveOutput = [](mv::TmvDXFExport& exporter) {
-            mv::WriteStandardOutput(exporter.SaveToString());
+        runner.SaveOutput = [&progress](mv::TmvDXFExport& exporter) {
+            const std::string drawing = exporter.SaveToString();
+            if (const std::size_t n = exporter.ImagesLeftOut(); n > 0)
+                progress.Error("metrovane: Warnung: " + std::to_string(n) +
+                               (n == 1 ? " Bild ausgelassen" : " Bilder ausgelassen") +
+                               ": bei Ausgabe auf die Standardausgabe werden keine Bilddateien geschrieben");
+            mv::WriteStandardOutput(drawing);
         };
         runner.SaveOutputName = StdoutName;
     }
@@ -193,6 +201,9 @@ int RunBatch(const std::vector<std::string>& files, const std::string& output,
     // Quiet leaves out the terminal's progress line too: only errors remain.
     runner.OnProgress = [&progress, &args](int percent) {
         if (!args.Quiet) progress.Step(percent);
+    };
+    runner.OnWarning = [&progress](const std::string& path, const std::string& message) {
+        progress.Error("metrovane: Warnung: " + path + ": " + message);
     };
     runner.OnFailure = [&](const std::string& path, const std::string& message) {
         progress.Error("metrovane: " + path + ": " + message);
@@ -310,6 +321,9 @@ void AddRunOptions(CLI::App& cmd, TRunArgs& args) {
                  "zu jeder Eingabe auch die Ausgabedatei nennen (Konvertiere a.emf -> aus/a.dxf)");
     cmd.add_flag("--classic", args.Classic,
                  "klassische Umsetzung: nur die Grundbefehle, in logischen Einheiten, wie frühere Fassungen");
+    cmd.add_flag("--no-images", args.NoImages,
+                 "Bitmaps des Bildes auslassen, statt sie als PNG-Dateien neben die DXF-Datei zu schreiben "
+                 "(die klassische Umsetzung schreibt nie Bilder)");
     cmd.add_flag("--overwrite", args.Overwrite,
                  "eine vorhandene DXF-Datei gleichen Namens ersetzen statt zu nummerieren; die alte bleibt, "
                  "bis die neue vollständig ist");

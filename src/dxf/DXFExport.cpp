@@ -2,6 +2,7 @@
 
 #include "dxf/EntityGroups.h"
 #include "dxf/WhiteMask.h"
+#include "image/ImageSet.h"
 #include "metafile/EnhMetafile.h"
 #include "metafile/Metafile.h"
 #include "platform/Errors.h"
@@ -64,6 +65,42 @@ public:
 
 private:
     TFigureCollector& figures_;
+};
+
+// The sink of a replay: figures go to the collector, which passes the line
+// types over (the tables have them already); bitmaps take the exporter's
+// way, which names their files.
+class TReplaySink : public IFigureSink {
+public:
+    TReplaySink(TFigureCollector& figures, IFigureSink& images) : figures_(figures), images_(images) {}
+    void AddPixel(const TdxfExportData& d) override { figures_.AddPixel(d); }
+    void AddLine(const TdxfExportData& d) override { figures_.AddLine(d); }
+    void AddRectangle(const TdxfExportData& d) override { figures_.AddRectangle(d); }
+    void AddHatch(const TdxfExportData& d) override { figures_.AddHatch(d); }
+    void AddPolyline(const TdxfExportData& d, int index) override { figures_.AddPolyline(d, index); }
+    void AddPolyBezier(const TdxfExportData& d, int index) override { figures_.AddPolyBezier(d, index); }
+    void AddCircle(const TdxfExportData& d) override { figures_.AddCircle(d); }
+    void AddEllipse(const TdxfExportData& d) override { figures_.AddEllipse(d); }
+    void AddArc(const TdxfExportData& d) override { figures_.AddArc(d); }
+    void AddMText(const TdxfExportData& d) override { figures_.AddMText(d); }
+    void AddImage(const TdxfImageData& image) override { images_.AddImage(image); }
+    void AddLineType(std::string_view, std::span<const float>, int) override {}
+
+private:
+    TFigureCollector& figures_;
+    IFigureSink& images_;
+};
+
+// Marks a play as a replay for as long as it lives.
+class TFlagScope {
+public:
+    explicit TFlagScope(bool& flag) : flag_(flag) { flag_ = true; }
+    ~TFlagScope() { flag_ = false; }
+    TFlagScope(const TFlagScope&) = delete;
+    TFlagScope& operator=(const TFlagScope&) = delete;
+
+private:
+    bool& flag_;
 };
 
 using Group = std::pair<const char*, const char*>;
@@ -155,8 +192,10 @@ void TmvDXFExport::AdoptMetafile(TEnhMetafile metafile) {
     replay->Measure.Extents = extents_;
     TGroupWriter measure =
         TGroupWriter::Measuring(replay->Measure.Handles, settings_, replay->Measure.Extents);
+    replayImages_.clear();
     {
         TConsumerScope scope(figures_, [&measure](const TmvExpDXFFigure& figure) { figure.Export(measure); });
+        TFlagScope recording(recordImages_);
         const TInterpretSettings settings = interpreter.Settings;
         interpreter.Settings = replay->Settings;
         try {
@@ -177,15 +216,22 @@ void TmvDXFExport::Replay(const TFigureCollector::TConsumer& consumer) {
     // figures again; the line types are in the tables already, and the
     // collector passes them over.
     TConsumerScope scope(figures_, consumer);
+    TFlagScope replaying(replaying_);
     replay_->Widths->Rewind();
-    TmvMetafile(figures_, replay_->Settings).Play(replay_->Metafile);
+    TReplaySink sink(figures_, *this);
+    TmvMetafile(sink, replay_->Settings).Play(replay_->Metafile);
 }
 
 void TmvDXFExport::KeepReplayedFigures() {
     TFigureList later = std::move(figures_.Figures());
     figures_.Figures().clear();
     replay_->Widths->Rewind();
-    TmvMetafile(figures_, replay_->Settings).Play(replay_->Metafile);
+    {
+        TFlagScope replaying(replaying_);
+        TReplaySink sink(figures_, *this);
+        TmvMetafile(sink, replay_->Settings).Play(replay_->Metafile);
+    }
+    replayImages_.clear();
     for (auto& figure : later)
         figures_.Figures().push_back(std::move(figure));
     replay_.reset();
@@ -219,6 +265,28 @@ void TmvDXFExport::AddLineType(std::string_view name, std::span<const float> len
 
 // ---------------------------------------------------------------- saving
 
+void TmvDXFExport::AddImage(const TdxfImageData& image) {
+    if (!image.Pixels && !image.Embedded) return;
+    if (!images_) {
+        if (!replaying_) ++imagesLeftOut_;
+        return;
+    }
+    // A replay adds the same bitmaps again; the set finds them by content.
+    const std::size_t id = image.Pixels ? images_->Add(*image.Pixels) : images_->Add(*image.Embedded);
+    if (recordImages_ && std::none_of(replayImages_.begin(), replayImages_.end(),
+                                      [id](const TImageUse& use) { return use.FileId == id; }))
+        replayImages_.push_back(TImageUse{id, image.U, image.V});
+    figures_.AddImageFile(image, id, ImageDefHandle(id));
+}
+
+std::vector<std::string> TmvDXFExport::Warnings() const {
+    if (!interpreter_) return {};
+    std::vector<std::string> lines = interpreter_->Warnings;
+    if (interpreter_->WarningsLeftOut > 0)
+        lines.push_back("und " + std::to_string(interpreter_->WarningsLeftOut) + " weitere Warnungen");
+    return lines;
+}
+
 TmvDXFExport::TEntityMeasure TmvDXFExport::MeasureFigures() {
     TEntityMeasure result{0, extents_};
     TGroupWriter measure = TGroupWriter::Measuring(result.Handles, settings_, result.Extents);
@@ -235,9 +303,10 @@ TmvDXFExport::TEntityMeasure TmvDXFExport::MeasureFigures() {
 
 void TmvDXFExport::WriteEntities(TLineList& out, std::int32_t& nextHandle, TExtents& extents) {
     TGroupWriter writer(out, nextHandle, settings_, extents);
-    auto write = [&writer](const TmvExpDXFFigure& figure) {
+    auto write = [this, &writer](const TmvExpDXFFigure& figure) {
         writer.SetLayerName(figure.Layer);
         figure.Export(writer);
+        NoteImageUser(figure);
     };
     if (replay_) {
         Replay(write);
@@ -269,8 +338,9 @@ void TmvDXFExport::BuildHead(TLineList& out) {
         out.Add("$INSUNITS");
         groups.AddInt(70, 4);
     }
-    AddGroups(out, {{"  0", "ENDSEC"},
-                    {"  0", "SECTION"},
+    AddGroups(out, {{"  0", "ENDSEC"}});
+    BuildImageClasses(out);
+    AddGroups(out, {{"  0", "SECTION"},
                     {"  2", "TABLES"},
                     {"  0", "TABLE"},
                     {"  2", "VPORT"},
@@ -409,8 +479,9 @@ void TmvDXFExport::BuildTail(TLineList& out) {
                         {"  3", "ACAD_GROUP"},
                         {"350", "14"},
                         {"  3", "ACAD_MLINESTYLE"},
-                        {"350", "15"},
-                        {"  0", "DICTIONARY"},
+                        {"350", "15"}});
+        BuildImageDictionaryEntries(out);
+        AddGroups(out, {{"  0", "DICTIONARY"},
                         {"  5", "14"},
                         {"102", "{ACAD_REACTORS"},
                         {"330", "13"},
@@ -462,8 +533,9 @@ void TmvDXFExport::BuildTail(TLineList& out) {
                         {"  3", "ACAD_PLOTSETTINGS"},
                         {"350", " 17"},
                         {"  3", "ACAD_PLOTSTYLENAME"},
-                        {"350", " 18"},
-                        {"  0", "DICTIONARY"},
+                        {"350", " 18"}});
+        BuildImageDictionaryEntries(out);
+        AddGroups(out, {{"  0", "DICTIONARY"},
                         {"  5", " 14"},
                         {"330", " 13"},
                         {"100", "AcDbDictionary"},
@@ -500,6 +572,7 @@ void TmvDXFExport::BuildTail(TLineList& out) {
                         {"102", "}"},
                         {"330", " 18"}});
     }
+    BuildImageObjects(out);
     AddGroups(out, {{"  0", "ENDSEC"}, {"  0", "EOF"}});
 }
 
@@ -508,6 +581,23 @@ void TmvDXFExport::SaveToStream(std::ostream& stream) {
     // asked for after it was loaded, need its figures in the list.
     if (replay_ && (settings_.ParseWhite || !figures_.Figures().empty())) KeepReplayedFigures();
     if (settings_.ParseWhite) ApplyWhiteMasks(figures_.Figures());
+    handleBeforeSave_ = nextHandle_;
+    extentsBeforeSave_ = extents_;
+    WriteStream(stream);
+}
+
+void TmvDXFExport::RewriteToStream(std::ostream& stream) {
+    if (handleBeforeSave_ < 0) throw std::logic_error("RewriteToStream before SaveToStream");
+    // The same handles and extents again; only the image names differ.
+    nextHandle_ = handleBeforeSave_;
+    extents_ = extentsBeforeSave_;
+    WriteStream(stream);
+}
+
+void TmvDXFExport::WriteStream(std::ostream& stream) {
+    // The image definitions are named in the head's dictionary handles and
+    // by the entities, so their handles come before both.
+    PlanImageObjects();
     // The head comes first in the file but names the handle seed and the
     // extents, which the entities decide: they are measured before.
     const TEntityMeasure measure = MeasureFigures();

@@ -35,6 +35,7 @@ namespace mv {
 
 class TmvMetafile;
 class TEnhMetafile;
+class TImageSet;
 
 class TmvDXFExport : public IFigureSink {
 public:
@@ -61,6 +62,11 @@ public:
     // Text measurement used by the interpreter; none = the platform's default.
     void SetTextMeasure(ITextMeasure* measure);
 
+    // Where the drawing's bitmaps become files (not owned; it must outlive
+    // the exporter's loading and saving). Without one, bitmaps are left out.
+    void SetImageSet(TImageSet* images) { images_ = images; }
+    TImageSet* ImageSet() const { return images_; }
+
     // Makes one of the exporter's own layers current.
     void SetCurrentLayer(TmvExpDXFLayer* layer);
     // Takes a new layer into the layer table and makes it current.
@@ -80,6 +86,10 @@ public:
     void ResetDrawing();
     void SaveToFile(const std::string& fileName);
     void SaveToStream(std::ostream& stream);
+    // The file once more after SaveToStream, the same entities and handles,
+    // with the image files' names as they are now (after the image set's
+    // commit gave some of them other names).
+    void RewriteToStream(std::ostream& stream);
     // The whole file as it would be written (for tests and previews).
     std::string SaveToString();
     // The interpreter, made on first use and kept for every later load.
@@ -99,6 +109,13 @@ public:
     void AddEllipse(const TdxfExportData& data) override { figures_.AddEllipse(data); }
     void AddArc(const TdxfExportData& data) override { figures_.AddArc(data); }
     void AddMText(const TdxfExportData& data) override { figures_.AddMText(data); }
+    // The bitmap goes into the image set and an IMAGE figure names its file;
+    // without an image set nothing is added (ImagesLeftOut counts them).
+    void AddImage(const TdxfImageData& image) override;
+    std::size_t ImagesLeftOut() const { return imagesLeftOut_; }
+    // What the interpretation left out, one line each (a bitmap that could
+    // not be read, say); a last line counts those beyond the limit.
+    std::vector<std::string> Warnings() const;
     // Appends one LTYPE record to the line-type lines.
     void AddLineType(std::string_view name, std::span<const float> lengths, int last) override;
     // Takes over a figure made elsewhere; it keeps its layer.
@@ -134,8 +151,37 @@ private:
     // Turns a drawing without kept figures into one with them.
     void KeepReplayedFigures();
     void WriteEntities(TLineList& out, std::int32_t& nextHandle, TExtents& extents);
+    // Measures, then writes head, entities and tail into the stream.
+    void WriteStream(std::ostream& stream);
     void BuildHead(TLineList& head);
     void BuildTail(TLineList& tail);
+    // The image definitions: handles given out before the entities are written.
+    void PlanImageObjects();
+    void BuildImageClasses(TLineList& out) const;
+    // The root dictionary's entries of the image objects.
+    void BuildImageDictionaryEntries(TLineList& out) const;
+    void BuildImageObjects(TLineList& out);
+
+    // Where an image file is first placed: its pixel size in the drawing.
+    struct TImageUse {
+        std::size_t FileId = 0;
+        TdxfPoint U, V;
+    };
+    // The entity and reactor handles of one IMAGE entity as written.
+    struct TImageUser {
+        std::int32_t EntityHandle = 0;
+        std::int32_t ReactorHandle = 0;
+    };
+    struct TImageDef {
+        std::size_t FileId = 0;
+        std::int32_t Handle = 0;
+        TdxfPoint U, V; // of its first use
+        std::vector<TImageUser> Users;
+    };
+    void PlanImageDef(const TImageUse& use);
+    std::int32_t ImageDefHandle(std::size_t fileId) const;
+    // Notes the handles of an IMAGE entity just written, for the objects.
+    void NoteImageUser(const TmvExpDXFFigure& figure);
 
     TExportSettings settings_;
     TInterpretSettings interpretSettings_;
@@ -147,6 +193,19 @@ private:
     std::unique_ptr<TReplay> replay_;
     std::int32_t nextHandle_ = 32;
     TExtents extents_;
+    TImageSet* images_ = nullptr;
+    std::size_t imagesLeftOut_ = 0;
+    std::vector<TImageDef> imageDefs_;
+    std::int32_t imageDictHandle_ = 0;
+    std::int32_t rasterVarsHandle_ = 0;
+    // The handle counter and extents before the first SaveToStream, which
+    // RewriteToStream starts from again; -1: not saved yet.
+    std::int32_t handleBeforeSave_ = -1;
+    TExtents extentsBeforeSave_;
+    // A replayed drawing's image uses, one per file in the order of first use.
+    std::vector<TImageUse> replayImages_;
+    bool recordImages_ = false; // the first play of a drawing to be replayed
+    bool replaying_ = false;    // a replay adds its images a second time
 };
 
 } // namespace mv

@@ -1,5 +1,6 @@
 #include "dxf/FigureCollector.h"
 
+#include "image/PngCodec.h"
 #include "platform/Errors.h"
 
 #include <cmath>
@@ -30,6 +31,10 @@ void RequireFinite(const TdxfExportData& d, int index) {
     RequireFinite(d);
     if (index >= 0 && static_cast<std::size_t>(index) < d.Points.size())
         RequireFinite(d.Points[static_cast<std::size_t>(index)]);
+}
+
+void RequireFinite(const TdxfImageData& image) {
+    if (!IsFinite(image.Origin) || !IsFinite(image.U) || !IsFinite(image.V)) throw ERangeError();
 }
 
 } // namespace
@@ -89,6 +94,24 @@ void TFigureCollector::AddArc(const TdxfExportData& data) {
 void TFigureCollector::AddMText(const TdxfExportData& data) {
     RequireFinite(data);
     Append<TmvExpDXFMText>(data);
+}
+
+void TFigureCollector::AddImage(const TdxfImageData& image) {
+    RequireFinite(image);
+    auto figure = std::make_unique<TmvExpDXFImage>(image, 0);
+    if (image.Pixels) {
+        figure->Pixels = std::make_shared<const TRgbaImage>(*image.Pixels);
+    } else if (image.Embedded && image.Embedded->Kind == TEmbeddedKind::Png) {
+        TRgbaImage decoded = ReadPng(image.Embedded->Bytes);
+        if (!decoded.Empty()) figure->Pixels = std::make_shared<const TRgbaImage>(std::move(decoded));
+    }
+    figure->Layer = layerName_;
+    figures_.push_back(std::move(figure));
+}
+
+void TFigureCollector::AddImageFile(const TdxfImageData& image, std::size_t fileId, std::int32_t defHandle) {
+    RequireFinite(image);
+    Append<TmvExpDXFImage>(image, fileId, defHandle);
 }
 
 } // namespace mv

@@ -29,7 +29,11 @@ public:
     void AddEllipse(const TdxfExportData& data) override;
     void AddArc(const TdxfExportData& data) override;
     void AddMText(const TdxfExportData& data) override;
+    // Keeps the figure with a copy of its pixels (the preview draws them).
+    void AddImage(const TdxfImageData& image) override;
     void AddLineType(std::string_view, std::span<const float>, int) override {}
+    // An image figure whose file is `fileId` of an image set, without pixels.
+    void AddImageFile(const TdxfImageData& image, std::size_t fileId, std::int32_t defHandle = 0);
 
     // The layer that new figures are put on.
     void SetLayerName(std::string name) { layerName_ = std::move(name); }

@@ -4,6 +4,7 @@
 // from and writes one entity through the group writer it is handed.
 
 #include "figure/ExportData.h"
+#include "figure/ImageData.h"
 #include "figure/Rect.h"
 
 #include <cstdint>
@@ -36,7 +37,8 @@ enum class TFigureKind : std::uint8_t {
     Ellipse,
     Arc,
     MText,
-    Hatch
+    Hatch,
+    Image
 };
 
 class TmvExpDXFFigure {
@@ -193,6 +195,31 @@ public:
     std::vector<TdxfPointList> Loops; // polygon hatch only
     std::int32_t LoopCount = 0;
     std::string PatternName;
+};
+
+// IMAGE: a bitmap written as an image file beside the drawing. The file and
+// its definition object belong to the exporter; the figure names them by
+// the image set's id and the handle the exporter gives the definition.
+class TmvExpDXFImage : public TmvExpDXFFigure {
+public:
+    TmvExpDXFImage(const TdxfImageData& image, std::size_t fileId, std::int32_t defHandle = 0);
+    TFigureKind Kind() const override { return TFigureKind::Image; }
+    // Writes the entity with the definition's handle DefHandle and takes the
+    // handle of its reactor, kept in EntityHandle and ReactorHandle for the
+    // objects that are written after the entities.
+    void Export(TGroupWriter& out) const override;
+
+    TdxfPoint Origin, U, V;
+    std::uint32_t PixelWidth = 0;
+    std::uint32_t PixelHeight = 0;
+    bool Transparent = false;
+    std::size_t FileId = 0;
+    // The pixels, only where the figure is drawn on screen (the preview).
+    std::shared_ptr<const TRgbaImage> Pixels;
+
+    std::int32_t DefHandle = 0;
+    mutable std::int32_t EntityHandle = 0;
+    mutable std::int32_t ReactorHandle = 0;
 };
 
 } // namespace mv

@@ -63,6 +63,14 @@ public:
     void AddHex(int code, std::uint32_t value);
     // Group 5 with the next handle.
     void AddHandle();
+    // The handle the next AddHandle gives, and taking one without writing it.
+    std::int32_t NextHandle() const { return nextHandle_; }
+    std::int32_t TakeHandle() { return nextHandle_++; }
+    // Widens the extents of an entity writer by a point not written itself
+    // (the far corners of an image).
+    void Widen(float x, float y) {
+        if (extents_) extents_->Take(x, y);
+    }
     void AddEntityHeader(std::string_view name, std::string_view subclass);
     // Group 62, and in R2000 files of today's kind group 420 when the
     // picture's own colour is not what the colour number stands for.

@@ -4,6 +4,7 @@
 // tests record the calls.
 
 #include "figure/ExportData.h"
+#include "figure/ImageData.h"
 
 #include <span>
 #include <string_view>
@@ -27,6 +28,8 @@ public:
     virtual void AddEllipse(const TdxfExportData& data) = 0;
     virtual void AddArc(const TdxfExportData& data) = 0;
     virtual void AddMText(const TdxfExportData& data) = 0;
+    // A bitmap; its pixels are valid only during the call.
+    virtual void AddImage(const TdxfImageData& image) = 0;
 
     // A line type that figures name in their Text, given once per drawing
     // before the first figure that uses it: the dash lengths up to index last.

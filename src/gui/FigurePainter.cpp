@@ -4,6 +4,7 @@
 
 #include <QFont>
 #include <QFontMetricsF>
+#include <QImage>
 #include <QPainter>
 #include <QPainterPath>
 #include <QStringList>
@@ -158,8 +159,45 @@ QPainterPath Outline(const TmvExpDXFFigure& figure) {
     }
     case TFigureKind::MText:
         break;
+    case TFigureKind::Image: {
+        const auto& f = static_cast<const TmvExpDXFImage&>(figure);
+        if (!Finite(f.Origin) || !Finite(f.U) || !Finite(f.V)) break;
+        const QPointF o = ToQt(f.Origin), u = ToQt(f.U) * f.PixelWidth, v = ToQt(f.V) * f.PixelHeight;
+        path.moveTo(o);
+        path.lineTo(o + u);
+        path.lineTo(o + u + v);
+        path.lineTo(o + v);
+        path.closeSubpath();
+        break;
+    }
     }
     return path;
+}
+
+// An image's pixels through the transform that takes its pixel grid (top
+// row first) to the device; a frame where the pixels are not at hand.
+void PaintImage(QPainter& painter, const TmvExpDXFImage& f, const QPainterPath& outline,
+                const QTransform& toDevice) {
+    painter.save();
+    if (!f.Pixels || f.Pixels->Empty()) {
+        painter.setTransform(QTransform());
+        painter.setPen(QPen(Qt::gray));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawPath(toDevice.map(outline));
+        painter.restore();
+        return;
+    }
+    const TRgbaImage& pixels = *f.Pixels;
+    const QImage image(pixels.Pixels().data(), static_cast<int>(pixels.Width()),
+                       static_cast<int>(pixels.Height()), static_cast<qsizetype>(pixels.RowBytes()),
+                       QImage::Format_RGBA8888);
+    // Pixel (x, y) lies at origin + U x + V (height - y).
+    const double h = pixels.Height();
+    const QTransform grid(f.U.x, f.U.y, -f.V.x, -f.V.y, f.Origin.x + f.V.x * h, f.Origin.y + f.V.y * h);
+    painter.setTransform(grid * toDevice);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(QPointF(0, 0), image);
+    painter.restore();
 }
 
 Qt::PenStyle PenStyleOf(const std::string& lineType) {
@@ -367,6 +405,10 @@ void TFigurePainter::PaintFigure(QPainter& painter, const TmvExpDXFFigure& figur
     }
     const QPainterPath outline = Outline(figure);
     if (outline.isEmpty()) return;
+    if (figure.Kind() == TFigureKind::Image) {
+        PaintImage(painter, static_cast<const TmvExpDXFImage&>(figure), outline, toDevice);
+        return;
+    }
     // Geometry goes to device pixels first, so that pens stay one pixel wide
     // and hatch patterns keep their screen spacing.
     const QPainterPath path = toDevice.map(outline);

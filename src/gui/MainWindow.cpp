@@ -494,8 +494,10 @@ QWidget* TMainWindow::BuildConvertPage() {
     cbParseWhite_ = Switch("cbParseWhite", ui::ParseWhiteCaption);
     cbUse01MM_ = Switch("cbUse01MM", ui::Use01MMCaption);
     cbAlternativeBlack_ = Switch("cbAlternativeBlack", ui::AlternativeBlackCaption);
+    cbImages_ = Switch("cbImages", ui::ImagesCaption);
     cbClassic_ = Switch("cbClassic", ui::ClassicCaption);
-    for (QCheckBox* c : {cbAutoCADVer_, cbParseWhite_, cbUse01MM_, cbAlternativeBlack_, cbClassic_})
+    for (QCheckBox* c :
+         {cbAutoCADVer_, cbParseWhite_, cbUse01MM_, cbAlternativeBlack_, cbImages_, cbClassic_})
         right->addWidget(c);
 
     // The pen width ratio stays hidden: every run passes its "-1.0".
@@ -642,6 +644,9 @@ void TMainWindow::Connect() {
     connect(cbAlternativeBlack_, &QCheckBox::toggled, this, [this](bool on) {
         if (!updating_) form_->SetAlternativeBlack(on);
     });
+    connect(cbImages_, &QCheckBox::toggled, this, [this](bool on) {
+        if (!updating_) form_->SetImages(on);
+    });
     connect(cbClassic_, &QCheckBox::toggled, this, [this](bool on) {
         if (!updating_) form_->SetClassic(on);
     });
@@ -730,6 +735,8 @@ void TMainWindow::Refresh(unsigned changes) {
         cbParseWhite_->setChecked(o.ParseWhite);
         cbUse01MM_->setChecked(o.Use01MM);
         cbAlternativeBlack_->setChecked(o.AlternativeBlack);
+        cbImages_->setChecked(o.Images);
+        cbImages_->setEnabled(!o.Classic && !form_->Running());
         cbClassic_->setChecked(o.Classic);
         if (edtPenWidthRatio_->text().toStdString() != o.PenWidthRatio)
             edtPenWidthRatio_->setText(Q(o.PenWidthRatio));
@@ -775,6 +782,8 @@ void TMainWindow::RefreshRun() {
              buttonRow_, selectPage_, goBtn_, directoryEdit_, directoryBtn_, cbAutoCADVer_, cbParseWhite_,
              cbUse01MM_, cbAlternativeBlack_, cbClassic_, edtPenWidthRatio_, aboutBtn_})
         w->setEnabled(!running);
+    // The classic interpretation writes no images.
+    cbImages_->setEnabled(!running && !form_->Options().Classic);
     for (QShortcut* shortcut : batchShortcuts_)
         shortcut->setEnabled(!running);
     memo_->setReadOnly(running);
@@ -856,7 +865,7 @@ void TMainWindow::RefreshProgress() {
 void TMainWindow::UpdatePreview(bool fromBatchList) {
     previewFromBatch_ = fromBatchList;
     TPreviewOptions options{form_->Options().ParseWhite, form_->Options().AlternativeBlack,
-                            form_->Options().Classic};
+                            form_->Options().Classic, form_->Options().Images};
     QString path;
     if (fromBatchList) {
         const auto& selected = form_->ImageListSelection();

@@ -129,6 +129,7 @@ private:
     QCheckBox* cbParseWhite_ = nullptr;
     QCheckBox* cbUse01MM_ = nullptr;
     QCheckBox* cbAlternativeBlack_ = nullptr;
+    QCheckBox* cbImages_ = nullptr;
     QCheckBox* cbClassic_ = nullptr;
     QLabel* lblPenWidthRatio_ = nullptr;
     QLineEdit* edtPenWidthRatio_ = nullptr;

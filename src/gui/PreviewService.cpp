@@ -30,6 +30,7 @@ std::shared_ptr<const TPreviewDrawing> LoadDrawing(const std::string& path, TPre
         TInterpretSettings settings;
         settings.AlternativeBlack = options.AlternativeBlack;
         settings.Classic = options.Classic;
+        settings.Images = options.Images;
         TmvMetafile(figures, settings).Play(TEnhMetafile::LoadFromFile(path));
         if (options.ParseWhite) ApplyWhiteMasks(figures.Figures());
         drawing->Figures = std::move(figures.Figures());

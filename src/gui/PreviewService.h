@@ -22,6 +22,7 @@ struct TPreviewOptions {
     bool ParseWhite = false;
     bool AlternativeBlack = false;
     bool Classic = false;
+    bool Images = true;
     bool operator==(const TPreviewOptions&) const = default;
 };
 

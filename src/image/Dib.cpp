@@ -391,13 +391,29 @@ TDib DecodeDib(const TDibSource& source) {
     return Decode(source, h);
 }
 
+namespace {
+
+std::uint64_t InfoSize(const THeader& h, TDibUsage usage) {
+    const std::uint64_t entrySize = usage == TDibUsage::PalColors && h.BitCount <= 8 ? 2 : h.Core ? 3 : 4;
+    return h.TableOffset + StoredTableEntries(h) * entrySize;
+}
+
+} // namespace
+
+std::optional<std::size_t> PackedDibInfoSize(std::span<const std::uint8_t> packed, TDibUsage usage) {
+    THeader h;
+    if (ParseHeader(packed, h) != TDibFailure::None) return std::nullopt;
+    const std::uint64_t infoSize = InfoSize(h, usage);
+    if (infoSize > packed.size()) return std::nullopt;
+    return static_cast<std::size_t>(infoSize);
+}
+
 TDib DecodePackedDib(std::span<const std::uint8_t> packed, TDibUsage usage, std::span<const TRgb> palette,
                      bool alphaByte) {
     THeader h;
     if (const TDibFailure failure = ParseHeader(packed, h); failure != TDibFailure::None)
         return Fail(failure);
-    const std::uint64_t entrySize = usage == TDibUsage::PalColors && h.BitCount <= 8 ? 2 : h.Core ? 3 : 4;
-    const std::uint64_t infoSize = h.TableOffset + StoredTableEntries(h) * entrySize;
+    const std::uint64_t infoSize = InfoSize(h, usage);
     if (infoSize > packed.size()) return Fail(TDibFailure::HeaderTooShort);
     TDibSource source;
     source.Info = packed.first(static_cast<std::size_t>(infoSize));

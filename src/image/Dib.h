@@ -87,6 +87,11 @@ TDib DecodeDib(const TDibSource& source);
 TDib DecodePackedDib(std::span<const std::uint8_t> packed, TDibUsage usage,
                      std::span<const TRgb> palette = {}, bool alphaByte = false);
 
+// The size of a packed bitmap's BITMAPINFO (header, masks, colour table),
+// where its bits start; nothing when the header cannot be read or the
+// table does not fit.
+std::optional<std::size_t> PackedDibInfoSize(std::span<const std::uint8_t> packed, TDibUsage usage);
+
 // The `size` bytes at `offset` in a record (the offBmi/cbBmi and
 // offBits/cbBits pairs of the EMF bitmap records), or nothing when they do
 // not lie inside it.

@@ -4,6 +4,7 @@
 #include "platform/FileAccess.h"
 #include "platform/OutputFile.h"
 
+#include <cstdio>
 #include <cstring>
 #include <sstream>
 #include <stdexcept>
@@ -215,6 +216,16 @@ void TImageSet::Discard() {
         if (e->Committed) continue;
         e->Pending.reset(); // an uncommitted output file leaves nothing behind
         std::string().swap(e->Bytes);
+    }
+}
+
+void TImageSet::RemoveCommitted() {
+    Discard();
+    for (const auto& e : entries_) {
+        if (!e->Committed) continue;
+        // Named only by this set a moment ago, so nothing of the user's goes.
+        std::remove((folder_ + e->File.FileName).c_str());
+        e->Committed = false;
     }
 }
 

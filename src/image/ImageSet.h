@@ -71,6 +71,9 @@ public:
     TImageCommit Commit();
     // Drops every file not yet committed; a later Commit writes nothing.
     void Discard();
+    // Removes the files the set committed (the drawing that names them
+    // could not be completed) and drops the rest.
+    void RemoveCommitted();
 
 private:
     using THash = std::array<std::uint64_t, 2>;

@@ -77,6 +77,10 @@ void WritePng(const TRgbaImage& image, std::ostream& out, int level) {
     if (image.Empty()) throw std::invalid_argument("empty image");
     TPngWriter writer;
     png_set_compression_level(writer.Png(), level);
+    // One filter instead of libpng's trial of all five per row: the trials
+    // cost more than the compression itself. The difference to the left
+    // neighbour suits photographs and flat screenshots alike.
+    png_set_filter(writer.Png(), 0, PNG_FILTER_SUB);
     TWriteTarget target{&out, nullptr};
     png_set_write_fn(writer.Png(), &target, WriteData, FlushData);
     const bool written = WriteRows(writer.Png(), writer.Info(), image, image.IsOpaque());

@@ -9,8 +9,9 @@
 
 namespace mv {
 
-// zlib's default compression level (6).
-inline constexpr int kPngDefaultLevel = -1;
+// zlib's fastest level: a 20-megapixel photograph is written in half a
+// second instead of four, its file about a fifth larger than at level 6.
+inline constexpr int kPngDefaultLevel = 1;
 
 // Writes the image as a PNG file's bytes: 8-bit RGB when every pixel is
 // opaque, else RGBA, at the zlib compression level given (0 to 9). Errors

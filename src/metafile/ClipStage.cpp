@@ -209,4 +209,11 @@ void TClipStage::AddHatch(const TdxfExportData& data) {
     CutLoops(data, loops);
 }
 
+void TClipStage::AddImage(const TdxfImageData& image) {
+    const double w = image.Width(), h = image.Height();
+    const TFigPoint o = ToFig(image.Origin), u = ToFig(image.U) * w, v = ToFig(image.V) * h;
+    if (Gone(BoxOf({o, o + u, o + v, o + u + v}))) return;
+    next_.AddImage(image);
+}
+
 } // namespace mv

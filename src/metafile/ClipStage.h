@@ -32,6 +32,9 @@ public:
     void AddEllipse(const TdxfExportData& data) override;
     void AddArc(const TdxfExportData& data) override;
     void AddMText(const TdxfExportData& data) override;
+    // An image is kept whole where any of its parallelogram's box is
+    // visible and left out where none is: its pixels are not cut.
+    void AddImage(const TdxfImageData& image) override;
     void AddLineType(std::string_view name, std::span<const float> lengths, int last) override {
         next_.AddLineType(name, lengths, last);
     }

@@ -178,15 +178,15 @@ void TmvDefaultPlayer::GradientFill(const TRecordReader& r) {
 }
 
 void TmvDefaultPlayer::BitBlt(const TRecordReader& r) {
-    const TEmrBitBlt rec = DecodeBitBlt(r);
+    const TEmrBlitArea rec = DecodeBlitArea(r);
     std::optional<TFillLook> look;
     switch (rec.BitBltRasterOperation) {
-    case TEmrBitBlt::PATCOPY:
+    case TEmrBlitArea::PATCOPY:
         look = FillLook();
         break;
-    case TEmrBitBlt::BLACKNESS:
-    case TEmrBitBlt::WHITENESS: {
-        const std::uint32_t rgb = rec.BitBltRasterOperation == TEmrBitBlt::WHITENESS ? 0xFFFFFF : 0;
+    case TEmrBlitArea::BLACKNESS:
+    case TEmrBlitArea::WHITENESS: {
+        const std::uint32_t rgb = rec.BitBltRasterOperation == TEmrBlitArea::WHITENESS ? 0xFFFFFF : 0;
         look = TFillLook{ColorToIndex(rgb, AlternativeBlack()), TrueColorOfRgb(rgb)};
         break;
     }

@@ -56,8 +56,9 @@ void AppendConjugateArc(TFigurePath& path, TFigPoint centre, TFigPoint u, TFigPo
 
 } // namespace
 
-TmvDefaultPlayer::TmvDefaultPlayer(IFigureSink& sink, const TInterpretSettings& settings)
-    : settings_(settings), clip_(sink), emitter_(clip_), sink_(sink) {
+TmvDefaultPlayer::TmvDefaultPlayer(IFigureSink& sink, const TInterpretSettings& settings,
+                                   TBitmapPlayer::TWarn warn)
+    : settings_(settings), clip_(sink), emitter_(clip_), sink_(sink), bitmaps_(clip_, std::move(warn)) {
     // A device context starts with the black pen and the white brush.
     auto pen = std::make_shared<TmvPen>();
     pen->Color = ColorToIndex(0, AlternativeBlack());
@@ -67,6 +68,10 @@ TmvDefaultPlayer::TmvDefaultPlayer(IFigureSink& sink, const TInterpretSettings& 
     brush->Color = ColorToIndex(0xFFFFFF, AlternativeBlack());
     brush->Rgb = 0xFFFFFF;
     state_.Brush = brush;
+}
+
+void TmvDefaultPlayer::Finish() {
+    if (settings_.Images) bitmaps_.FlushPendingMask(0);
 }
 
 // ---------------------------------------------------------------- looks
@@ -111,6 +116,15 @@ std::optional<TFillLook> TmvDefaultPlayer::FillLook() const {
 // ---------------------------------------------------------------- dispatch
 
 void TmvDefaultPlayer::PlayRecord(const TEmrRecord& record) {
+    if (settings_.Images) {
+        // A bitmap goes through the clip stage as one image; a blit without
+        // one paints its rectangle below.
+        if (TBitmapPlayer::IsBitmapRecord(record.Type)) {
+            if (bitmaps_.Play(record.Bytes, record.Type, state_.Mapping)) return;
+        } else {
+            bitmaps_.FlushPendingMask(record.Type);
+        }
+    }
     const TRecordReader r(record.Bytes);
     TMapping& m = state_.Mapping;
     switch (record.Type) {

@@ -7,6 +7,7 @@
 // way to the sink.
 
 #include "figure/FigureSink.h"
+#include "metafile/BitmapPlayer.h"
 #include "metafile/ClipStage.h"
 #include "metafile/DcState.h"
 #include "metafile/EnhMetafile.h"
@@ -32,12 +33,15 @@ public:
     // Highest object index a creation record may use (as the classic mode).
     static constexpr std::uint32_t kMaxObjectIndex = 0xFFFF;
 
-    // settings: kept by reference; they must outlive the player.
-    TmvDefaultPlayer(IFigureSink& sink, const TInterpretSettings& settings);
+    // settings: kept by reference; they must outlive the player. warn takes
+    // the warning lines (a bitmap left out, say).
+    TmvDefaultPlayer(IFigureSink& sink, const TInterpretSettings& settings, TBitmapPlayer::TWarn warn = {});
     TmvDefaultPlayer(const TmvDefaultPlayer&) = delete;
     TmvDefaultPlayer& operator=(const TmvDefaultPlayer&) = delete;
 
     void PlayRecord(const TEmrRecord& record);
+    // After the last record: draws what still waits (a lone mask bitmap).
+    void Finish();
     void ResetEmittedLineTypes() { emittedLineTypes_ = 0; }
 
     TDcState& State() { return state_; }
@@ -112,6 +116,7 @@ private:
     TPathRecorder path_;
     std::vector<std::shared_ptr<const TmvGDI>> objects_;
     std::uint8_t emittedLineTypes_ = 0;
+    TBitmapPlayer bitmaps_;
 };
 
 } // namespace mv

@@ -287,8 +287,102 @@ TEmrGradientFill DecodeGradientFill(const TRecordReader& r) {
     return rec;
 }
 
-TEmrBitBlt DecodeBitBlt(const TRecordReader& r) {
-    return TEmrBitBlt{ReadRectL(r, 8), r.I32(24), r.I32(28), r.I32(32), r.I32(36), r.U32(40)};
+TEmrBlitArea DecodeBlitArea(const TRecordReader& r) {
+    return TEmrBlitArea{ReadRectL(r, 8), r.I32(24), r.I32(28), r.I32(32), r.I32(36), r.U32(40)};
+}
+
+// ---------------------------------------------------------------- bitmap records
+
+namespace {
+
+TEmrBitmapRef ReadBitmapRef(const TRecordReader& r, std::size_t usageAt, std::size_t offBmiAt) {
+    return TEmrBitmapRef{r.U32(usageAt), r.U32(offBmiAt), r.U32(offBmiAt + 4), r.U32(offBmiAt + 8),
+                         r.U32(offBmiAt + 12)};
+}
+
+} // namespace
+
+std::optional<TEmrBitBlt> DecodeBitBlt(const TRecordReader& r, std::uint32_t type) {
+    const bool sized = type != emr::BITBLT;
+    if (!r.Has(0, sized ? 108 : 100)) return std::nullopt;
+    TEmrBitBlt rec;
+    rec.Bounds = ReadRectL(r, 8);
+    rec.xDest = r.I32(24);
+    rec.yDest = r.I32(28);
+    rec.cxDest = r.I32(32);
+    rec.cyDest = r.I32(36);
+    rec.Operation = r.U32(40);
+    rec.xSrc = r.I32(44);
+    rec.ySrc = r.I32(48);
+    rec.XformSrc = ReadXForm(r, 52);
+    rec.BkColorSrc = r.U32(76);
+    rec.Src = ReadBitmapRef(r, 80, 84);
+    rec.cxSrc = sized ? r.I32(100) : rec.cxDest;
+    rec.cySrc = sized ? r.I32(104) : rec.cyDest;
+    return rec;
+}
+
+std::optional<TEmrMaskBlt> DecodeMaskBlt(const TRecordReader& r) {
+    if (!r.Has(0, 128)) return std::nullopt;
+    TEmrMaskBlt rec;
+    rec.Blt = *DecodeBitBlt(r, emr::BITBLT);
+    rec.xMask = r.I32(100);
+    rec.yMask = r.I32(104);
+    rec.Mask = ReadBitmapRef(r, 108, 112);
+    return rec;
+}
+
+std::optional<TEmrPlgBlt> DecodePlgBlt(const TRecordReader& r) {
+    if (!r.Has(0, 140)) return std::nullopt;
+    TEmrPlgBlt rec;
+    rec.Bounds = ReadRectL(r, 8);
+    for (std::size_t i = 0; i < 3; ++i)
+        rec.aptlDest[i] = r.PointL(24 + 8 * i);
+    rec.xSrc = r.I32(48);
+    rec.ySrc = r.I32(52);
+    rec.cxSrc = r.I32(56);
+    rec.cySrc = r.I32(60);
+    rec.XformSrc = ReadXForm(r, 64);
+    rec.BkColorSrc = r.U32(88);
+    rec.Src = ReadBitmapRef(r, 92, 96);
+    rec.xMask = r.I32(112);
+    rec.yMask = r.I32(116);
+    rec.Mask = ReadBitmapRef(r, 120, 124);
+    return rec;
+}
+
+namespace {
+
+void ReadDIBits(const TRecordReader& r, TEmrDIBits& rec) {
+    rec.Bounds = ReadRectL(r, 8);
+    rec.xDest = r.I32(24);
+    rec.yDest = r.I32(28);
+    rec.xSrc = r.I32(32);
+    rec.ySrc = r.I32(36);
+    rec.cxSrc = r.I32(40);
+    rec.cySrc = r.I32(44);
+    rec.Src = TEmrBitmapRef{r.U32(64), r.U32(48), r.U32(52), r.U32(56), r.U32(60)};
+}
+
+} // namespace
+
+std::optional<TEmrSetDIBitsToDevice> DecodeSetDIBitsToDevice(const TRecordReader& r) {
+    if (!r.Has(0, 76)) return std::nullopt;
+    TEmrSetDIBitsToDevice rec;
+    ReadDIBits(r, rec);
+    rec.iStartScan = r.U32(68);
+    rec.cScans = r.U32(72);
+    return rec;
+}
+
+std::optional<TEmrStretchDIBits> DecodeStretchDIBits(const TRecordReader& r) {
+    if (!r.Has(0, 80)) return std::nullopt;
+    TEmrStretchDIBits rec;
+    ReadDIBits(r, rec);
+    rec.BitBltRasterOperation = r.U32(68);
+    rec.cxDest = r.I32(72);
+    rec.cyDest = r.I32(76);
+    return rec;
 }
 
 } // namespace mv

@@ -12,6 +12,7 @@
 #include "metafile/EnhMetafile.h"
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -113,6 +114,82 @@ struct TEmrHeader {
     bool HasMicrometers = false;
 };
 TEmrHeader DecodeHeader(const TRecordReader& r);
+
+// ---------------------------------------------------------------- bitmap records
+//
+// The bitmap records are decoded apart from the others: a record too short
+// for its fixed part gives nothing instead of making the whole metafile
+// invalid, so that a broken bitmap only leaves out its image.
+
+// Where a record holds a bitmap: its BITMAPINFO at offBmi (cbBmi bytes) and
+// its bits at offBits (cbBits bytes), both counted from the record's start;
+// Usage says how the colour table reads (DIB_RGB_COLORS, DIB_PAL_COLORS).
+struct TEmrBitmapRef {
+    std::uint32_t Usage = 0;
+    std::uint32_t offBmi = 0, cbBmi = 0, offBits = 0, cbBits = 0;
+    bool Present() const { return cbBmi != 0; }
+};
+
+// EMR_BITBLT, EMR_STRETCHBLT, EMR_ALPHABLEND and EMR_TRANSPARENTBLT share
+// one layout. The 32-bit field after the destination is the raster
+// operation of the two blits, the BLENDFUNCTION of the alpha blend (bytes:
+// operation, flags, constant alpha, alpha format) and the transparent
+// colour of the transparent blit. BITBLT has no source size: it is the
+// destination's.
+struct TEmrBitBlt {
+    TRectL Bounds;
+    std::int32_t xDest = 0, yDest = 0, cxDest = 0, cyDest = 0;
+    std::uint32_t Operation = 0;
+    std::int32_t xSrc = 0, ySrc = 0;
+    TXForm XformSrc;
+    std::uint32_t BkColorSrc = 0;
+    TEmrBitmapRef Src;
+    std::int32_t cxSrc = 0, cySrc = 0;
+};
+std::optional<TEmrBitBlt> DecodeBitBlt(const TRecordReader& r, std::uint32_t type);
+
+// EMR_MASKBLT: the blit's fields, then the monochrome mask. Operation is the
+// ROP4: the low 24 bits apply where the mask is 1, the high byte where it is 0.
+struct TEmrMaskBlt {
+    TEmrBitBlt Blt;
+    std::int32_t xMask = 0, yMask = 0;
+    TEmrBitmapRef Mask;
+};
+std::optional<TEmrMaskBlt> DecodeMaskBlt(const TRecordReader& r);
+
+// EMR_PLGBLT: the source rectangle goes to the parallelogram whose upper-left,
+// upper-right and lower-left corners aptlDest gives; the mask is optional.
+struct TEmrPlgBlt {
+    TRectL Bounds;
+    TPointL aptlDest[3];
+    std::int32_t xSrc = 0, ySrc = 0, cxSrc = 0, cySrc = 0;
+    TXForm XformSrc;
+    std::uint32_t BkColorSrc = 0;
+    TEmrBitmapRef Src;
+    std::int32_t xMask = 0, yMask = 0;
+    TEmrBitmapRef Mask;
+};
+std::optional<TEmrPlgBlt> DecodePlgBlt(const TRecordReader& r);
+
+// The fields EMR_SETDIBITSTODEVICE and EMR_STRETCHDIBITS begin with. The
+// source rectangle counts its rows from the bitmap's first stored row.
+struct TEmrDIBits {
+    TRectL Bounds;
+    std::int32_t xDest = 0, yDest = 0, xSrc = 0, ySrc = 0, cxSrc = 0, cySrc = 0;
+    TEmrBitmapRef Src;
+};
+
+// EMR_SETDIBITSTODEVICE: the bits hold cScans rows from iStartScan on.
+struct TEmrSetDIBitsToDevice : TEmrDIBits {
+    std::uint32_t iStartScan = 0, cScans = 0;
+};
+std::optional<TEmrSetDIBitsToDevice> DecodeSetDIBitsToDevice(const TRecordReader& r);
+
+struct TEmrStretchDIBits : TEmrDIBits {
+    std::uint32_t BitBltRasterOperation = 0;
+    std::int32_t cxDest = 0, cyDest = 0;
+};
+std::optional<TEmrStretchDIBits> DecodeStretchDIBits(const TRecordReader& r);
 
 // ---------------------------------------------------------------- state records
 
@@ -326,13 +403,14 @@ struct TEmrGradientFill {
 TEmrGradientFill DecodeGradientFill(const TRecordReader& r);
 
 // EMR_BITBLT and EMR_STRETCHBLT up to the raster operation: the
-// destination rectangle in logical units. The source is not read.
-struct TEmrBitBlt {
+// destination rectangle in logical units, all that a blit without a source
+// bitmap needs.
+struct TEmrBlitArea {
     static constexpr std::uint32_t BLACKNESS = 0x00000042, PATCOPY = 0x00F00021, WHITENESS = 0x00FF0062;
     TRectL Bounds;
     std::int32_t xDest = 0, yDest = 0, cxDest = 0, cyDest = 0;
     std::uint32_t BitBltRasterOperation = 0;
 };
-TEmrBitBlt DecodeBitBlt(const TRecordReader& r);
+TEmrBlitArea DecodeBlitArea(const TRecordReader& r);
 
 } // namespace mv

@@ -26,6 +26,11 @@ TEmfWriter& TEmfWriter::U8(std::uint8_t v) {
     return *this;
 }
 
+TEmfWriter& TEmfWriter::Bytes(std::span<const std::uint8_t> bytes) {
+    bytes_.insert(bytes_.end(), bytes.begin(), bytes.end());
+    return *this;
+}
+
 TEmfWriter& TEmfWriter::U16(std::uint16_t v) {
     bytes_.push_back(static_cast<std::uint8_t>(v));
     bytes_.push_back(static_cast<std::uint8_t>(v >> 8));

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 namespace mv {
@@ -35,6 +36,7 @@ public:
     TEmfWriter& U32(std::uint32_t v);
     TEmfWriter& I32(std::int32_t v) { return U32(static_cast<std::uint32_t>(v)); }
     TEmfWriter& F32(float v);
+    TEmfWriter& Bytes(std::span<const std::uint8_t> bytes);
     TEmfWriter& Rect(const TRectL& r) { return I32(r.Left).I32(r.Top).I32(r.Right).I32(r.Bottom); }
     // Pads the open record to a multiple of four bytes.
     TEmfWriter& Pad4();

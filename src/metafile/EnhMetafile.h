@@ -70,6 +70,12 @@ enum : std::uint32_t {
     SELECTCLIPPATH = 67,
     GDICOMMENT = 70,
     EXTSELECTCLIPRGN = 75,
+    BITBLT = 76,
+    STRETCHBLT = 77,
+    MASKBLT = 78,
+    PLGBLT = 79,
+    SETDIBITSTODEVICE = 80,
+    STRETCHDIBITS = 81,
     EXTCREATEFONTINDIRECTW = 82,
     EXTTEXTOUTA = 83,
     EXTTEXTOUTW = 84,
@@ -83,7 +89,7 @@ enum : std::uint32_t {
     CREATEMONOBRUSH = 93,
     CREATEDIBPATTERNBRUSHPT = 94,
     EXTCREATEPEN = 95,
-    // Paths, regions, gradients and block transfers.
+    // Paths, regions and gradients.
     POLYDRAW = 56,
     BEGINPATH = 59,
     ENDPATH = 60,
@@ -97,9 +103,9 @@ enum : std::uint32_t {
     FILLRGN = 71,
     FRAMERGN = 72,
     PAINTRGN = 74,
-    BITBLT = 76,
-    STRETCHBLT = 77,
     POLYDRAW16 = 92,
+    ALPHABLEND = 114,
+    TRANSPARENTBLT = 116,
     GRADIENTFILL = 118,
 };
 } // namespace emr

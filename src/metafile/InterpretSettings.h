@@ -12,6 +12,8 @@ struct TInterpretSettings {
     // The reduced interpretation of earlier versions: the basic records only,
     // in logical units. Off, the picture is drawn as it shows.
     bool Classic = false;
+    // Bitmaps become image figures (not in the classic interpretation).
+    bool Images = true;
     // Text measurement; none = the platform's default. Not owned.
     ITextMeasure* TextMeasure = nullptr;
 

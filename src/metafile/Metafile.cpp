@@ -19,14 +19,26 @@ TmvMetafile::~TmvMetafile() = default;
 void TmvMetafile::Play(const TEnhMetafile& metafile) {
     // Each picture starts from a fresh device context.
     DefaultPlayer.reset();
+    Warnings.clear();
+    WarningsLeftOut = 0;
     for (const TEmrRecord& record : metafile.Records())
         PlayRecord(record);
+    if (DefaultPlayer) DefaultPlayer->Finish();
+}
+
+void TmvMetafile::Warn(const std::string& line) {
+    if (Warnings.size() < kMaxWarnings)
+        Warnings.push_back(line);
+    else
+        ++WarningsLeftOut;
 }
 
 void TmvMetafile::PlayRecord(const TEmrRecord& record) {
     Data = TdxfExportData{};
     if (!Settings.Classic) {
-        if (!DefaultPlayer) DefaultPlayer = std::make_unique<TmvDefaultPlayer>(Sink, Settings);
+        if (!DefaultPlayer)
+            DefaultPlayer = std::make_unique<TmvDefaultPlayer>(
+                Sink, Settings, [this](const std::string& line) { Warn(line); });
         return DefaultPlayer->PlayRecord(record);
     }
     const TRecordReader r(record.Bytes);

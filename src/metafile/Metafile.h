@@ -13,6 +13,8 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -88,12 +90,21 @@ public:
     // records are played by the handlers below.
     std::unique_ptr<TmvDefaultPlayer> DefaultPlayer;
 
+    // Warning lines of the drawing (a bitmap left out, say), at most
+    // kMaxWarnings; WarningsLeftOut counts the ones beyond.
+    std::vector<std::string> Warnings;
+    std::size_t WarningsLeftOut = 0;
+    static constexpr std::size_t kMaxWarnings = 20;
+
     // Highest object index a creation record may use. The header counts the
     // handles in 16 bits, so no sound metafile goes beyond it; a larger index
     // would only let a broken file grow the table.
     static constexpr std::uint32_t MaxObjectIndex = 0xFFFF;
 
 private:
+    // A warning line of the drawing, kept up to the limit.
+    void Warn(const std::string& line);
+
     // The box of a circle, ellipse or arc record after the set-up.
     struct TShape {
         bool IsCircle = true;

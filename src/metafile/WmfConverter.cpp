@@ -1,5 +1,6 @@
 #include "metafile/WmfConverter.h"
 
+#include "image/Dib.h"
 #include "metafile/EmfRecords.h"
 #include "metafile/EmfWriter.h"
 #include "metafile/EnhMetafile.h"
@@ -54,6 +55,10 @@ enum : std::uint16_t {
     POLYPOLYGON = 0x0538,
     ROUNDRECT = 0x061C,
     CREATEREGION = 0x06FF,
+    DIBBITBLT = 0x0940,
+    DIBSTRETCHBLT = 0x0B41,
+    SETDIBTODEV = 0x0D33,
+    STRETCHDIB = 0x0F43,
     ARC = 0x0817,
     PIE = 0x081A,
     CHORD = 0x0830,
@@ -122,6 +127,7 @@ private:
     void DeleteObject(const TRecordReader& r);
     void RestoreDC(const TRecordReader& r);
     void SetWindowOrg(std::int64_t x, std::int64_t y);
+    void BitmapRecord(std::uint16_t function, const TRecordReader& r);
 
     // The lowest free slot, or none when the table is full.
     bool TakeSlot(TSlotKind kind, std::uint8_t charSet, std::uint32_t& slot);
@@ -306,6 +312,12 @@ void TWmfConverter::Translate(std::uint16_t function, const TRecordReader& r) {
         TakeSlot(TSlotKind::Other, 0, slot);
         break;
     }
+    case meta::DIBBITBLT:
+    case meta::DIBSTRETCHBLT:
+    case meta::SETDIBTODEV:
+    case meta::STRETCHDIB:
+        BitmapRecord(function, r);
+        break;
     case meta::SELECTOBJECT:
         SelectObject(r);
         break;
@@ -315,6 +327,110 @@ void TWmfConverter::Translate(std::uint16_t function, const TRecordReader& r) {
     default:
         break; // no enhanced counterpart that the interpreter plays
     }
+}
+
+// The bitmap records carry a packed bitmap after their fields (in reverse
+// order, as always); the enhanced records hold its BITMAPINFO and bits
+// apart. A blit without a bitmap (a pattern fill) is left to the blits of
+// the brush.
+void TWmfConverter::BitmapRecord(std::uint16_t function, const TRecordReader& r) {
+    std::size_t dibAt = 0;
+    switch (function) {
+    case meta::DIBBITBLT:
+        dibAt = 16;
+        if (r.Size() <= 18) return;
+        break;
+    case meta::DIBSTRETCHBLT:
+        dibAt = 20;
+        if (r.Size() <= 22) return;
+        break;
+    case meta::SETDIBTODEV:
+        dibAt = 18;
+        break;
+    default:
+        dibAt = 22;
+        break;
+    }
+    // A record too short for its fields is passed over, as it was before
+    // bitmaps were read: it must not make the whole file invalid.
+    if (!r.Has(0, dibAt)) return;
+    std::vector<std::uint8_t> packed(r.Size() - dibAt);
+    for (std::size_t i = 0; i < packed.size(); ++i)
+        packed[i] = r.U8(dibAt + i);
+    const std::uint16_t usage = function == meta::STRETCHDIB    ? r.U16(4)
+                                : function == meta::SETDIBTODEV ? r.U16(0)
+                                                                : 0;
+    const std::size_t infoSize =
+        PackedDibInfoSize(packed, usage == 1 ? TDibUsage::PalColors : TDibUsage::RgbColors)
+            .value_or(packed.size());
+    const auto info = std::span<const std::uint8_t>(packed).first(infoSize);
+    const auto bits = std::span<const std::uint8_t>(packed).subspan(infoSize);
+    const auto cbBmi = static_cast<std::uint32_t>(info.size()),
+               cbBits = static_cast<std::uint32_t>(bits.size());
+    const auto blit = [&](std::uint32_t type, std::uint32_t rop, std::int32_t xSrc, std::int32_t ySrc,
+                          std::int32_t cxSrc, std::int32_t cySrc, std::int32_t xDest, std::int32_t yDest,
+                          std::int32_t cxDest, std::int32_t cyDest) {
+        const std::uint32_t fixed = type == emr::BITBLT ? 100 : 108;
+        out_.Begin(type)
+            .Rect({xDest, yDest, xDest + cxDest, yDest + cyDest})
+            .I32(xDest)
+            .I32(yDest)
+            .I32(cxDest)
+            .I32(cyDest)
+            .U32(rop)
+            .I32(xSrc)
+            .I32(ySrc);
+        for (float f : {1.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f})
+            out_.F32(f);
+        out_.U32(0).U32(0).U32(fixed).U32(cbBmi).U32(fixed + cbBmi).U32(cbBits);
+        if (type != emr::BITBLT) out_.I32(cxSrc).I32(cySrc);
+    };
+    // The fields SETDIBITSTODEVICE and STRETCHDIBITS begin with.
+    const auto dibits = [&](std::uint32_t type, std::int32_t xSrc, std::int32_t ySrc, std::int32_t cxSrc,
+                            std::int32_t cySrc, std::int32_t xDest, std::int32_t yDest, std::int32_t cxDest,
+                            std::int32_t cyDest) {
+        const std::uint32_t fixed = type == emr::SETDIBITSTODEVICE ? 76 : 80;
+        out_.Begin(type)
+            .Rect({xDest, yDest, xDest + cxDest, yDest + cyDest})
+            .I32(xDest)
+            .I32(yDest)
+            .I32(xSrc)
+            .I32(ySrc)
+            .I32(cxSrc)
+            .I32(cySrc)
+            .U32(fixed)
+            .U32(cbBmi)
+            .U32(fixed + cbBmi)
+            .U32(cbBits)
+            .U32(usage);
+    };
+    switch (function) {
+    case meta::DIBBITBLT:
+        // rop, ySrc, xSrc, height, width, yDest, xDest
+        blit(emr::BITBLT, r.U32(0), r.I16(6), r.I16(4), r.I16(10), r.I16(8), r.I16(14), r.I16(12), r.I16(10),
+             r.I16(8));
+        break;
+    case meta::DIBSTRETCHBLT:
+        // rop, srcHeight, srcWidth, ySrc, xSrc, destHeight, destWidth, yDest, xDest
+        blit(emr::STRETCHBLT, r.U32(0), r.I16(10), r.I16(8), r.I16(6), r.I16(4), r.I16(18), r.I16(16),
+             r.I16(14), r.I16(12));
+        break;
+    case meta::SETDIBTODEV: {
+        // usage, scanCount, startScan, yDib, xDib, height, width, yDest, xDest
+        dibits(emr::SETDIBITSTODEVICE, r.I16(8), r.I16(6), r.I16(12), r.I16(10), r.I16(16), r.I16(14),
+               r.I16(12), r.I16(10));
+        out_.U32(r.U16(4)).U32(r.U16(2));
+        break;
+    }
+    default: {
+        // rop, usage, srcHeight, srcWidth, ySrc, xSrc, destHeight, destWidth, yDest, xDest
+        dibits(emr::STRETCHDIBITS, r.I16(12), r.I16(10), r.I16(8), r.I16(6), r.I16(20), r.I16(18), r.I16(16),
+               r.I16(14));
+        out_.U32(r.U32(0)).I32(r.I16(16)).I32(r.I16(14));
+        break;
+    }
+    }
+    out_.Bytes(info).Bytes(bits).End();
 }
 
 void TWmfConverter::SetWindowOrg(std::int64_t x, std::int64_t y) {

@@ -402,5 +402,44 @@ TEST(BatchOptions, PenRatioIsParsedWithAPointWhateverTheLocale) {
     EXPECT_EQ(*std::localeconv()->decimal_point, ',');
 }
 
+// A picture with a bitmap: the DXF gets its image files beside it, named in
+// the messages; switched off, in classic, or when the DXF fails, none.
+TEST(BatchRun, ImagesAreWrittenBesideTheDrawingOnlyWithIt) {
+    TTempDir in, out, off, failed;
+    test::TEmfBuilder b;
+    b.StretchDIBits(test::Dib24({{0xFF0000, 0x00FF00}}), {0, 0, 20, 10}, {0, 0, 2, 1});
+    b.Rectangle(0, 0, 100, 100);
+    test::WriteBytes(in / "bild.emf", b.Build());
+
+    TRecorder rec;
+    TBatchRunner runner = rec.Runner(out.Path().string());
+    runner.ShowImageFiles = true;
+    runner.Run({in / "bild.emf"});
+    EXPECT_EQ(FolderListing(out.Path()), (std::vector<std::string>{"bild.dxf", "bild_1.png"}));
+    EXPECT_NE(std::find(rec.Lines.begin(), rec.Lines.end(), "Bild: " + (out / "bild_1.png")),
+              rec.Lines.end());
+    EXPECT_NE(test::ReadText(out / "bild.dxf").find("bild_1.png"), std::string::npos);
+
+    for (bool classic : {false, true}) {
+        TRecorder quiet;
+        TBatchRunner without = quiet.Runner(off.Path().string());
+        without.Options.Images = false;
+        without.Options.Classic = classic;
+        without.Overwrite = true;
+        without.Run({in / "bild.emf"});
+        EXPECT_EQ(FolderListing(off.Path()), (std::vector<std::string>{"bild.dxf"}));
+    }
+
+    // A full disk while the DXF is written: neither it nor its image stays.
+    SetOutputWriteLimitForTests(100, ENOSPC);
+    TRecorder failing;
+    TBatchRunner broken = failing.Runner(failed.Path().string());
+    broken.KeepGoing = true;
+    const TBatchResult result = broken.Run({in / "bild.emf"});
+    SetOutputWriteLimitForTests(0, 0);
+    EXPECT_EQ(result.Failed, 1);
+    EXPECT_TRUE(FolderListing(failed.Path()).empty());
+}
+
 } // namespace
 } // namespace mv

@@ -2,7 +2,8 @@
 """Opens DXF files with the independent reader ezdxf and audits them.
 
 Usage: ezdxf_audit.py FILE...
-Prints every audit error and every entity type found; exits 1 when a file
+Prints every audit error, every entity type found and the placement and file
+of every image; exits 1 when a file
 cannot be read or its audit reports an error, 2 when ezdxf is missing.
 """
 import sys
@@ -23,6 +24,12 @@ def audit(path):
     auditor = doc.audit()
     types = sorted({e.dxftype() for e in doc.modelspace()})
     print(f"{path}: {doc.dxfversion}, entities: {' '.join(types)}")
+    for image in doc.modelspace().query("IMAGE"):
+        d = image.dxf
+        name = image.image_def.dxf.filename if image.image_def else None
+        print(f"{path}: IMAGE at {d.insert.x:g},{d.insert.y:g}"
+              f" u {d.u_pixel.x:g},{d.u_pixel.y:g} v {d.v_pixel.x:g},{d.v_pixel.y:g}"
+              f" size {d.image_size.x:g}x{d.image_size.y:g} file {name}")
     for error in auditor.errors:
         print(f"{path}: error {error.code}: {error.message}")
     for fix in auditor.fixes:

@@ -37,6 +37,7 @@ public:
     void AddEllipse(const TdxfExportData& d) override { Record(TFigureKind::Ellipse, d); }
     void AddArc(const TdxfExportData& d) override { Record(TFigureKind::Arc, d); }
     void AddMText(const TdxfExportData& d) override { Record(TFigureKind::MText, d); }
+    void AddImage(const TdxfImageData&) override { Calls.push_back({TFigureKind::Image, 0, {}, 0}); }
     void AddLineType(std::string_view name, std::span<const float> lengths, int last) override {
         LineTypes.emplace_back(name);
         EXPECT_LT(last, static_cast<int>(lengths.size()));

@@ -56,6 +56,27 @@ struct TPt {
     std::int32_t x, y;
 };
 
+// A 24-bit device-independent bitmap, rows given top first as 0xRRGGBB,
+// stored bottom-up as files hold them: its BITMAPINFOHEADER and its bits.
+struct TDibBytes {
+    std::vector<std::uint8_t> Info, Bits;
+};
+inline TDibBytes Dib24(const std::vector<std::vector<std::uint32_t>>& rows) {
+    const auto h = static_cast<std::int32_t>(rows.size()), w = static_cast<std::int32_t>(rows[0].size());
+    TRecordBytes info(0);
+    info.Raw().clear();
+    info.U32(40).I32(w).I32(h).U16(1).U16(24).U32(0).U32(0).U32(0).U32(0).U32(0).U32(0);
+    TDibBytes dib{info.Raw(), {}};
+    const std::size_t stride = (static_cast<std::size_t>(w) * 3 + 3) / 4 * 4;
+    for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
+        for (std::uint32_t c : *row)
+            dib.Bits.insert(dib.Bits.end(), {static_cast<std::uint8_t>(c), static_cast<std::uint8_t>(c >> 8),
+                                             static_cast<std::uint8_t>(c >> 16)});
+        dib.Bits.resize(dib.Bits.size() + stride - static_cast<std::size_t>(w) * 3);
+    }
+    return dib;
+}
+
 class TEmfBuilder {
 public:
     // Appends a finished record.
@@ -64,6 +85,22 @@ public:
         return *this;
     }
     TEmfBuilder& Add(TRecordBytes r) { return Add(r.Finish()); }
+
+    // EMR_STRETCHDIBITS of the source rectangle (x, y, cx, cy; rows from the
+    // first stored one) to the destination (x, y, cx, cy).
+    TEmfBuilder& StretchDIBits(const TDibBytes& dib, const std::int32_t (&dest)[4],
+                               const std::int32_t (&src)[4], std::uint32_t rop = 0x00CC0020) {
+        TRecordBytes r(81);
+        const auto cbBmi = static_cast<std::uint32_t>(dib.Info.size());
+        r.Rect(0, 0, 0, 0).I32(dest[0]).I32(dest[1]).I32(src[0]).I32(src[1]).I32(src[2]).I32(src[3]);
+        r.U32(80).U32(cbBmi).U32(80 + cbBmi).U32(static_cast<std::uint32_t>(dib.Bits.size())).U32(0).U32(rop);
+        r.I32(dest[2]).I32(dest[3]);
+        for (auto b : dib.Info)
+            r.U8(b);
+        for (auto b : dib.Bits)
+            r.U8(b);
+        return Add(r);
+    }
 
     // --- state records
     TEmfBuilder& SetWindowOrg(std::int32_t x, std::int32_t y) { return Add(TRecordBytes(10).I32(x).I32(y)); }

@@ -21,7 +21,8 @@ public:
         Circle,
         Ellipse,
         Arc,
-        MText
+        MText,
+        Image
     };
     struct TEntry {
         TCall Call;
@@ -38,6 +39,16 @@ public:
     void AddEllipse(const TdxfExportData& d) override { Keep(TCall::Ellipse, d); }
     void AddArc(const TdxfExportData& d) override { Keep(TCall::Arc, d); }
     void AddMText(const TdxfExportData& d) override { Keep(TCall::MText, d); }
+    // An image as its origin (Point1), U (Point2) and pixel size (Radius, Height).
+    void AddImage(const TdxfImageData& image) override {
+        TdxfExportData d;
+        d.Point1 = image.Origin;
+        d.Point2 = image.U;
+        d.Radius = static_cast<float>(image.Width());
+        d.Height = static_cast<float>(image.Height());
+        Images.push_back(image.V);
+        Keep(TCall::Image, d);
+    }
     void AddLineType(std::string_view name, std::span<const float>, int) override {
         LineTypes.emplace_back(name);
     }
@@ -54,6 +65,7 @@ public:
 
     std::vector<TEntry> Entries;
     std::vector<std::string> LineTypes;
+    std::vector<TdxfPoint> Images; // the V vector of each image
 
 private:
     void Keep(TCall call, const TdxfExportData& d, int index = -1) {
