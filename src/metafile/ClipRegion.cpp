@@ -120,9 +120,10 @@ TClipRegion TClipRegion::Offset(TFigPoint by) const {
     return moved;
 }
 
-bool TClipRegion::Contains(TFigPoint p) const {
+bool TClipRegion::Contains(TFigPoint p, double slack) const {
     for (const TFigBox& b : boxes_)
-        if (p.x >= b.MinX && p.x <= b.MaxX && p.y >= b.MinY && p.y <= b.MaxY) return true;
+        if (p.x >= b.MinX - slack && p.x <= b.MaxX + slack && p.y >= b.MinY - slack && p.y <= b.MaxY + slack)
+            return true;
     return false;
 }
 

@@ -32,7 +32,8 @@ public:
     bool IsEmpty() const { return boxes_.empty(); }
     const std::vector<TFigBox>& Boxes() const { return boxes_; }
     const TFigBox& Bounds() const { return bounds_; }
-    bool Contains(TFigPoint p) const;
+    // slack: how far outside a box a point may lie and still count as inside.
+    bool Contains(TFigPoint p, double slack = 0) const;
     // Whether one of the boxes holds all of b: then b needs no cutting.
     bool HoldsWhole(const TFigBox& b) const;
 

@@ -2,6 +2,7 @@
 
 #include "metafile/FigureEmitter.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -98,12 +99,19 @@ void TClipStage::CutLoops(const TdxfExportData& data, const std::vector<std::vec
     }
 }
 
+bool TClipStage::Visible(const TdxfPoint& p) const {
+    // A point on the edge stays: the description's single precision may
+    // have moved it just outside.
+    const double slack = std::max(1e-3, 1e-6 * std::max(std::fabs(p.x), std::fabs(p.y)));
+    return !region_ || region_->Contains(ToFig(p), slack);
+}
+
 void TClipStage::AddPixel(const TdxfExportData& data) {
-    if (!region_ || region_->Contains(ToFig(data.Point1))) next_.AddPixel(data);
+    if (Visible(data.Point1)) next_.AddPixel(data);
 }
 
 void TClipStage::AddMText(const TdxfExportData& data) {
-    if (!region_ || region_->Contains(ToFig(data.Point1))) next_.AddMText(data);
+    if (Visible(data.Point1)) next_.AddMText(data);
 }
 
 void TClipStage::AddLine(const TdxfExportData& data) {

@@ -39,6 +39,8 @@ public:
 private:
     // Whether a figure within this box goes through uncut.
     bool Whole(const TFigBox& box) const { return !region_ || region_->HoldsWhole(box); }
+    // Whether a text's or pixel's point lies inside.
+    bool Visible(const TdxfPoint& p) const;
     // Whether nothing of a figure within this box is visible.
     bool Gone(const TFigBox& box) const;
     // The region's boxes that meet this one.

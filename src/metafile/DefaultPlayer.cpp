@@ -505,14 +505,23 @@ void TmvDefaultPlayer::SelectClipRegion(const TRecordReader& r) {
     constexpr std::uint32_t RGN_COPY = 5;
     const TEmrExtSelectClipRgn rec = DecodeExtSelectClipRgn(r);
     const TMapping& m = state_.Mapping;
+    // A region of many rectangles is taken as their bounding box, so that
+    // combining regions stays cheap.
+    const bool many = rec.Rects.Count() > TClipRegion::kMaxBoxes;
     std::vector<TFigBox> boxes;
+    TFigBox all;
     for (const TRectL& rect : rec.Rects) {
         TFigBox box;
         box.Take(m.DevicePoint(rect.Left, rect.Top));
         box.Take(m.DevicePoint(rect.Right, rect.Bottom));
-        boxes.push_back(box);
-        if (boxes.size() > TClipRegion::kMaxBoxes * 16) break; // the rest is lost in the bounding box anyway
+        if (many) {
+            all.Take({box.MinX, box.MinY});
+            all.Take({box.MaxX, box.MaxY});
+        } else {
+            boxes.push_back(box);
+        }
     }
+    if (many) boxes.push_back(all);
     if (boxes.empty()) {
         // No region: RGN_COPY goes back to no clipping; the other modes fail.
         if (rec.RegionMode == RGN_COPY) SetClip(nullptr);
@@ -802,7 +811,11 @@ void TmvDefaultPlayer::ExtTextOut(const TRecordReader& r) {
     d.Height = static_cast<float>(height / 1.6);
     const double escapement = font ? font->Escapement / 10.0 : 0;
     const TFigPoint xAxis = m.MapVector(1, 0);
-    d.Rotation = static_cast<float>(escapement + std::atan2(xAxis.y, xAxis.x) * 180 / kPi);
+    // The escapement turns counter-clockwise in logical space as a screen
+    // shows it (y downward); a mapping that turns y up turns it round.
+    const double a = escapement * kPi / 180;
+    const TFigPoint baseline = m.MapVector(std::cos(a), -std::sin(a));
+    d.Rotation = static_cast<float>(std::atan2(baseline.y, baseline.x) * 180 / kPi);
     d.Flags = font && font->Italic ? FigureFlags::Italic : FigureFlags::None;
     std::uint8_t align = (state_.TextAlign & (8 | 16)) ? 6 : 0;
     if (state_.TextAlign & 4)
@@ -813,13 +826,18 @@ void TmvDefaultPlayer::ExtTextOut(const TRecordReader& r) {
 
     // Widths in logical units of the font, then along the baseline in figure units.
     const std::int32_t measureHeight = logicalHeight != 0 ? logicalHeight : 12;
-    const double logicalWidth = settings_.Measure().TextWidth(font ? font->Name : "", measureHeight, text);
+    // The width is measured in the default face as the classic mode does;
+    // only the advance of the position needs the font's own face.
+    const double logicalWidth = settings_.Measure().TextWidth("", measureHeight, text);
     const double unitWidth = logicalHeight != 0 ? Length(xAxis) : m.Frame().UnitsPerPixelX();
     d.TextWidth = static_cast<float>(logicalWidth * unitWidth);
-    if (updateCP && std::isfinite(logicalWidth)) {
-        const double a = escapement * kPi / 180;
-        state_.Position.x += logicalWidth * std::cos(a);
-        state_.Position.y -= logicalWidth * std::sin(a);
+    if (updateCP) {
+        const double advance =
+            font ? settings_.Measure().TextWidth(font->Name, measureHeight, text) : logicalWidth;
+        if (std::isfinite(advance)) {
+            state_.Position.x += advance * std::cos(a);
+            state_.Position.y -= advance * std::sin(a);
+        }
     }
     if (font) text = WrapInFontCodes(*font, std::move(text));
     d.Text = std::move(text);

@@ -29,6 +29,10 @@ TdxfExportData FillData(const TFillLook& look) {
     return d;
 }
 
+// Curves among lines become polylines this close to the curve: a quarter of
+// the thinnest line weight, finer than any reader shows.
+constexpr double kEmitFlatness = 1.25;
+
 // A subpath that is one run of Bezier segments from its first point.
 bool IsBezierRun(const TFigurePath::TSubpath& s) {
     if (s.Points.size() < 4) return false;
@@ -43,7 +47,7 @@ std::vector<TFigPoint> FlatPoints(const TFigurePath::TSubpath& s) {
     std::vector<TFigPoint> out;
     for (std::size_t i = 0; i < s.Points.size(); ++i) {
         if (s.Verbs[i] == TFigurePath::TVerb::Bezier && i + 2 < s.Points.size() && !out.empty()) {
-            FlattenBezier(out.back(), s.Points[i], s.Points[i + 1], s.Points[i + 2], kFlatness, out);
+            FlattenBezier(out.back(), s.Points[i], s.Points[i + 1], s.Points[i + 2], kEmitFlatness, out);
             i += 2;
             continue;
         }
