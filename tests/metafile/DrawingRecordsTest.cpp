@@ -108,10 +108,11 @@ TEST_F(InterpretTest, EmptyListsInAListRecordAddNothing) {
 }
 
 TEST(NonFiniteValues, AreARangeErrorAndNeverReachTheFile) {
-    auto error = [](const TEmfBuilder& b) -> std::string {
+    auto error = [](const TEmfBuilder& b, bool classic) -> std::string {
         TFixedMetricMeasure measure;
         TmvDXFExport e;
         e.SetTextMeasure(&measure);
+        e.SetClassic(classic);
         try {
             e.AdoptMetafile(TEnhMetafile::FromEmfBytes(b.Build()));
             return "written: " + e.SaveToString();
@@ -126,8 +127,16 @@ TEST(NonFiniteValues, AreARangeErrorAndNeverReachTheFile) {
         .SelectObject(1)
         .SetWorldTransform(1, 0, 0, 3e38f, 0, 0)
         .TextOut(0, 0, u"x");
-    for (const TEmfBuilder* b : {&nan, &sweep, &text})
-        EXPECT_EQ(error(*b), "Fehler bei Bereichsprüfung");
+    for (const TEmfBuilder* b : {&nan, &sweep, &text}) {
+        EXPECT_EQ(error(*b, true), "Fehler bei Bereichsprüfung");
+        // The default mode may draw what stays finite, but never a non-number.
+        const std::string drawn = error(*b, false);
+        if (drawn != "Fehler bei Bereichsprüfung") {
+            EXPECT_EQ(drawn.rfind("written: ", 0), 0u) << drawn;
+            for (const char* bad : {"nan", "NAN", "inf", "INF"})
+                EXPECT_EQ(drawn.find(bad), std::string::npos) << bad;
+        }
+    }
 }
 
 // ---------------------------------------------------------------- current position
