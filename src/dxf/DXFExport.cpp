@@ -75,7 +75,7 @@ TmvMetafile& TmvDXFExport::Interpreter() {
 }
 
 void TmvDXFExport::LoadFromFile(const std::string& fileName) {
-    TEnhMetafile metafile = TEnhMetafile::LoadFromFile(fileName);
+    TEnhMetafile metafile = TEnhMetafile::LoadFromFile(fileName, {.Classic = interpretSettings_.Classic});
     LoadFromMetafile(metafile);
 }
 
