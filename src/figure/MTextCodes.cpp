@@ -91,6 +91,12 @@ std::string WrapInFontCodes(std::string_view escapedText, std::string_view face,
     return out;
 }
 
+bool IsBlankText(std::u16string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char16_t c) {
+        return c <= 0x20 || c == 0xA0 || (c >= 0x2000 && c <= 0x200B) || c == 0x3000 || c == 0xFEFF;
+    });
+}
+
 std::size_t MTextUnitLength(std::string_view contents, std::size_t pos) {
     if (pos >= contents.size()) return 0;
     if (contents[pos] != '\\' || pos + 1 == contents.size()) return 1;

@@ -29,6 +29,9 @@ std::string EncodeMText(std::u16string_view text);
 std::string WrapInFontCodes(std::string_view escapedText, std::string_view face, bool bold, bool italic,
                             bool underline);
 
+// Whether a text shows nothing: blanks and control characters only.
+bool IsBlankText(std::u16string_view text);
+
 // How many bytes of the contents, from pos, make one unit that must stay
 // whole: an escaped character, a \U+XXXX code, a code with an argument (up to
 // and with its ";"), a two-byte code such as \P or \L, or else one byte.

@@ -311,15 +311,24 @@ void TmvMetafile::ExtTextOut(const TRecordReader& r) {
     const std::int32_t nChars = rec.Chars;
     if (nChars < 0) throw ERangeError();
     if (nChars == 0) return;
-    std::string text = ReadText(DecodeTextString(r, static_cast<std::uint32_t>(nChars)));
+    const TU16Array units = DecodeTextString(r, static_cast<std::uint32_t>(nChars));
+    // Outside classic, every character the font shows, measured in the code page.
+    const std::u16string shown = Settings.Classic ? std::u16string() : ShownText(units, DecodeTextOptions(r));
+    std::string text = Settings.Classic ? ReadText(units) : Utf16ToAnsi(shown);
     if (text.empty()) return;
 
     Data.TextWidth = static_cast<float>(Measure().TextWidth("", Font ? Font->Height : 11, text));
     if (updateCP && Font) AdvanceAfterText(text);
 
-    // A brace or backslash of the text itself must not read as a code.
-    text = Font ? WrapInFontCodes(EscapeMText(text), Font->Name, Font->Bold, Font->Italic, Font->Underline)
-                : EscapeMText(text);
+    if (Settings.Classic) {
+        // A brace or backslash of the text itself must not read as a code.
+        text = Font
+                   ? WrapInFontCodes(EscapeMText(text), Font->Name, Font->Bold, Font->Italic, Font->Underline)
+                   : EscapeMText(text);
+    } else {
+        if (IsBlankText(shown)) return;
+        text = TextContents(shown);
+    }
     Data.Text = text;
     TextString = std::move(text);
     Data.Point1 = OutputPoint(at);

@@ -70,6 +70,9 @@ enum : std::uint32_t {
     CREATEMONOBRUSH = 93,
     CREATEDIBPATTERNBRUSHPT = 94,
     EXTCREATEPEN = 95,
+    POLYTEXTOUTA = 96,
+    POLYTEXTOUTW = 97,
+    SMALLTEXTOUT = 108,
 };
 } // namespace emr
 
@@ -225,6 +228,11 @@ public:
     void Require(std::size_t offset, std::uint64_t count, std::size_t elementSize) const;
 
     TPointL PointL(std::size_t offset) const { return TPointL{I32(offset), I32(offset + 4)}; }
+    // The count bytes from offset (EInvalidMetafile when they leave the record).
+    std::span<const std::uint8_t> Bytes(std::size_t offset, std::uint64_t count) const {
+        Require(offset, count, 1);
+        return bytes_.subspan(offset, static_cast<std::size_t>(count));
+    }
     // Checked views of count elements from offset (EInvalidMetafile when they
     // do not all lie inside the record).
     template <class TArray, std::size_t Stride> TArray Array(std::size_t offset, std::uint64_t count) const {

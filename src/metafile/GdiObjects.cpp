@@ -33,6 +33,7 @@ TmvFont::TmvFont(const TLogFontW& logFont) : TmvGDI(TKind::Font) {
     Bold = logFont.Weight >= 700;
     Italic = logFont.Italic != 0;
     Underline = logFont.Underline != 0;
+    CharSet = logFont.CharSet;
     Name = Utf16ToAnsi(logFont.FaceName);
 }
 

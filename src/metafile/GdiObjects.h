@@ -62,6 +62,7 @@ public:
     bool Bold = false;
     bool Italic = false;
     bool Underline = false;
+    std::uint8_t CharSet = 0; // the code page of its 8-bit texts
 };
 
 } // namespace mv

@@ -99,6 +99,12 @@ void TmvMetafile::PlayRecord(const TEmrRecord& record) {
     case emr::EXTTEXTOUTW:
         ExtTextOut(r);
         break;
+    case emr::EXTTEXTOUTA:
+    case emr::POLYTEXTOUTA:
+    case emr::POLYTEXTOUTW:
+    case emr::SMALLTEXTOUT:
+        if (!Settings.Classic) OtherTextRecord(record);
+        break;
     case emr::POLYBEZIER16:
         PolyRecord(r, TPointSize::Points16, TPolyShape::PolyBezier);
         break;

@@ -110,6 +110,14 @@ private:
     TShape SetUpShape(const TRectL& box);
     void ToEllipseForm(const TShape& shape);
     std::string ReadText(const TU16Array& units) const;
+    // The default mode's reading: the characters that the units show in the
+    // selected font (empty when there are none to show).
+    std::u16string ShownText(const TU16Array& units, std::uint32_t options);
+    // The default mode's MTEXT contents of a shown text in the selected font.
+    std::string TextContents(std::u16string_view shown) const;
+    // Reports something left out of the drawing, each message once.
+    void Warn(const std::string& message);
+    std::vector<std::string> GivenWarnings;
     void AdvanceAfterText(const std::string& text);
 
     // State records.
@@ -136,6 +144,9 @@ private:
     void ArcRecord(const TRecordReader& r);
     void AngleArc(const TRecordReader& r);
     void ExtTextOut(const TRecordReader& r);
+    // EMR_EXTTEXTOUTA, EMR_POLYTEXTOUTA/W and EMR_SMALLTEXTOUT, played as the
+    // EMR_EXTTEXTOUTW records they amount to.
+    void OtherTextRecord(const TEmrRecord& record);
 };
 
 } // namespace mv

@@ -388,26 +388,30 @@ constexpr std::array<char16_t, 224> kSymbolFace = {
     0, 0x232A, 0x222B, 0x2320, 0x23AE, 0x2321, 0x239E, 0x239F, 0x23A0, 0x23A4, 0x23A5, 0x23A6, 0x23AB, 0x23AC,
     0x23AD, 0};
 
-// The Wingdings codes that document lists use for their bullets and check
-// boxes.
+// What Wingdings shows for the codes that pictures use most: list bullets,
+// boxes and check marks, pointing hands, circled numbers, stars and arrows.
 struct TWingding {
     std::uint8_t Code;
     char16_t Shows;
 };
 constexpr TWingding kWingdings[] = {
-    {0x6C, 0x25CF}, // black circle
-    {0x6E, 0x25A0}, // black square
-    {0x71, 0x2751}, // shadowed white square
-    {0x75, 0x25C6}, // black diamond
-    {0x76, 0x2756}, // black diamond minus white X
-    {0xA7, 0x25AA}, // small black square
-    {0xA8, 0x2610}, // ballot box
-    {0xD8, 0x27A2}, // arrowhead
-    {0xFB, 0x2717}, // ballot X
-    {0xFC, 0x2713}, // check mark
-    {0xFD, 0x2612}, // ballot box with X
-    {0xFE, 0x2611}, // ballot box with check
+    {0x22, 0x2702}, {0x23, 0x2701}, {0x28, 0x260E}, {0x29, 0x2706}, {0x2A, 0x2709}, {0x36, 0x231B},
+    {0x37, 0x2328}, {0x3E, 0x2707}, {0x3F, 0x270D}, {0x41, 0x270C}, {0x45, 0x261C}, {0x46, 0x261E},
+    {0x47, 0x261D}, {0x48, 0x261F}, {0x4A, 0x263A}, {0x4C, 0x2639}, {0x4E, 0x2620}, {0x4F, 0x2690},
+    {0x51, 0x2708}, {0x52, 0x263C}, {0x54, 0x2744}, {0x56, 0x271E}, {0x58, 0x2720}, {0x59, 0x2721},
+    {0x5A, 0x262A}, {0x5B, 0x262F}, {0x5D, 0x2638}, {0x6C, 0x25CF}, {0x6D, 0x274D}, {0x6E, 0x25A0},
+    {0x6F, 0x25A1}, {0x71, 0x2751}, {0x72, 0x2752}, {0x75, 0x25C6}, {0x76, 0x2756}, {0x78, 0x2327},
+    {0x7A, 0x2318}, {0x7B, 0x2740}, {0x7C, 0x273F}, {0x7D, 0x275D}, {0x7E, 0x275E}, {0x80, 0x24EA},
+    {0x8B, 0x24FF}, {0x9E, 0x00B7}, {0x9F, 0x2022}, {0xA0, 0x25AA}, {0xA1, 0x25CB}, {0xA4, 0x25C9},
+    {0xA5, 0x25CE}, {0xA7, 0x25AA}, {0xA8, 0x25FB}, {0xAA, 0x2726}, {0xAB, 0x2605}, {0xAC, 0x2736},
+    {0xAD, 0x2734}, {0xAE, 0x2739}, {0xAF, 0x2735}, {0xB1, 0x2316}, {0xB5, 0x272A}, {0xB6, 0x2730},
+    {0xD5, 0x232B}, {0xD6, 0x2326}, {0xD8, 0x27A2}, {0xDF, 0x2190}, {0xE0, 0x2192}, {0xE1, 0x2191},
+    {0xE2, 0x2193}, {0xE8, 0x2794}, {0xEF, 0x21E6}, {0xF0, 0x21E8}, {0xF1, 0x21E7}, {0xF2, 0x21E9},
+    {0xF3, 0x2B04}, {0xF4, 0x21F3}, {0xFB, 0x2717}, {0xFC, 0x2713}, {0xFD, 0x2612}, {0xFE, 0x2611},
 };
+
+// A picture the tables do not know still shows as a mark.
+constexpr char32_t kBullet = 0x2022;
 
 bool SameLetters(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -416,27 +420,41 @@ bool SameLetters(std::string_view a, std::string_view b) {
            });
 }
 
+char32_t Wingding(std::uint8_t code) {
+    if (code >= 0x81 && code <= 0x8A) return 0x2460 + (code - 0x81); // circled 1 to 10
+    if (code >= 0x8C && code <= 0x95) return 0x2776 + (code - 0x8C); // the same, negative
+    if (code >= 0x5E && code <= 0x69) return 0x2648 + (code - 0x5E); // the signs of the zodiac
+    for (const TWingding& w : kWingdings)
+        if (w.Code == code) return w.Shows;
+    return kBullet;
+}
+
 } // namespace
 
-TSymbolFace SymbolFaceOf(std::string_view faceName) {
+TSymbolFace SymbolFaceOf(std::string_view faceName, std::uint8_t charSet) {
     if (SameLetters(faceName, "Symbol")) return TSymbolFace::Symbol;
     if (SameLetters(faceName, "Wingdings")) return TSymbolFace::Wingdings;
-    return TSymbolFace::None;
+    if (SameLetters(faceName, "Webdings")) return TSymbolFace::Webdings;
+    return charSet == charset::Symbol ? TSymbolFace::Other : TSymbolFace::None;
 }
 
 char32_t SymbolToUnicode(TSymbolFace face, char32_t c) {
+    if (face == TSymbolFace::None) return c;
     const bool privateUse = c >= 0xF020 && c <= 0xF0FF;
     if (!privateUse && (c < 0x20 || c > 0xFF)) return c;
-    const std::uint8_t code = static_cast<std::uint8_t>(c & 0xFF);
-    if (face == TSymbolFace::Symbol) {
-        const char16_t shows = kSymbolFace[code - 0x20];
-        return shows != 0 ? shows : c;
+    const auto code = static_cast<std::uint8_t>(c & 0xFF);
+    if (code == 0x20) return U' ';
+    switch (face) {
+    case TSymbolFace::Symbol:
+        return kSymbolFace[code - 0x20];
+    case TSymbolFace::Wingdings:
+        return Wingding(code);
+    case TSymbolFace::Webdings:
+        return kBullet;
+    default:
+        // A symbol font of its own: its codes read as the letters they stand at.
+        return ByteToUnicode(code);
     }
-    if (face == TSymbolFace::Wingdings) {
-        for (const TWingding& w : kWingdings)
-            if (w.Code == code) return w.Shows;
-    }
-    return c;
 }
 
 } // namespace mv

@@ -68,14 +68,17 @@ std::string_view CodePageOfCharset(std::uint8_t charSet);
 std::u16string DecodeCharset(std::uint8_t charSet, std::span<const std::uint8_t> bytes,
                              std::vector<std::uint8_t>* unitBytes = nullptr);
 
-// Faces whose private-use codes (U+F020 to U+F0FF, or the same bytes) draw
-// pictures instead of letters.
-enum class TSymbolFace : std::uint8_t { None, Symbol, Wingdings };
-// The face by its name, ignoring case.
-TSymbolFace SymbolFaceOf(std::string_view faceName);
-// The Unicode character the face shows for code c (U+F0xx or 0x20-0xFF); c
-// itself when the face defines no such character. Symbol is covered whole;
-// of Wingdings, the bullets, boxes and check marks that document lists use.
+// Faces whose codes (U+F020 to U+F0FF, or the same bytes) draw pictures or
+// symbols instead of the letters of the code page.
+enum class TSymbolFace : std::uint8_t { None, Symbol, Wingdings, Webdings, Other };
+// The face by its name (ignoring case), or Other for any other face of the
+// symbol character set.
+TSymbolFace SymbolFaceOf(std::string_view faceName, std::uint8_t charSet);
+// The Unicode character the face shows for code c (U+F0xx or 0x20-0xFF);
+// other characters pass unchanged, as does everything with None. Symbol is
+// covered whole (0 where it shows nothing); Wingdings by its common pictures,
+// the rest and every Webdings picture as a bullet; another symbol font's
+// codes as the Windows-1252 letters they stand at.
 char32_t SymbolToUnicode(TSymbolFace face, char32_t c);
 
 } // namespace mv

@@ -279,7 +279,7 @@ TEST(WmfConverter, OtherScriptsAreDecodedWithTheFontsCodePage) {
         std::vector<std::int32_t>({11, 14, 5, 7}));
 
     const auto classic = texts(TEnhMetafile::FromFileBytes(b.Build(), {.Classic = true}));
-    EXPECT_EQ(faceOf(classic[1]).size(), 12u);
+    EXPECT_EQ(faceOf(classic[1]).size(), 13u);
     EXPECT_EQ(TextOf(classic[2]), u"\u00CF\u00F0\u00E8\u00E2\u00E5\u00F2");
     EXPECT_EQ(TextOf(classic[3]).size(), 6u);
 }

@@ -100,20 +100,28 @@ TEST(CodePage, DoubleByteCodePagesCountTheBytesOfEachCharacter) {
 }
 
 TEST(CodePage, SymbolFacesShowTheirCharacters) {
-    EXPECT_EQ(SymbolFaceOf("SYMBOL"), TSymbolFace::Symbol);
-    EXPECT_EQ(SymbolFaceOf("Wingdings"), TSymbolFace::Wingdings);
-    EXPECT_EQ(SymbolFaceOf("Symbol Set"), TSymbolFace::None);
+    EXPECT_EQ(SymbolFaceOf("SYMBOL", charset::Default), TSymbolFace::Symbol);
+    EXPECT_EQ(SymbolFaceOf("Wingdings", charset::Symbol), TSymbolFace::Wingdings);
+    EXPECT_EQ(SymbolFaceOf("webdings", charset::Ansi), TSymbolFace::Webdings);
+    EXPECT_EQ(SymbolFaceOf("Symbol Set", charset::Ansi), TSymbolFace::None);
+    EXPECT_EQ(SymbolFaceOf("Marlett", charset::Symbol), TSymbolFace::Other);
     const TSymbolFace s = TSymbolFace::Symbol;
     EXPECT_EQ(SymbolToUnicode(s, 0xF070), U'\u03C0'); // pi
     EXPECT_EQ(SymbolToUnicode(s, 0xF0AE), U'\u2192'); // arrow right
     EXPECT_EQ(SymbolToUnicode(s, 0xF0B7), U'\u2022'); // bullet
     EXPECT_EQ(SymbolToUnicode(s, 0xF053), U'\u03A3');
-    EXPECT_EQ(SymbolToUnicode(s, 'a'), U'\u03B1');    // the byte itself works too
-    EXPECT_EQ(SymbolToUnicode(s, 0xF0F0), U'\uF0F0'); // nothing drawn there
+    EXPECT_EQ(SymbolToUnicode(s, 'a'), U'\u03B1'); // the byte itself works too
+    EXPECT_EQ(SymbolToUnicode(s, 0xF0F0), 0u);     // nothing drawn there
     EXPECT_EQ(SymbolToUnicode(s, 0xF010), U'\uF010');
     EXPECT_EQ(SymbolToUnicode(s, 0x03C0), U'\u03C0');
-    EXPECT_EQ(SymbolToUnicode(TSymbolFace::Wingdings, 0xF0FC), U'\u2713');
-    EXPECT_EQ(SymbolToUnicode(TSymbolFace::Wingdings, 0xF041), U'\uF041');
+    const TSymbolFace w = TSymbolFace::Wingdings;
+    EXPECT_EQ(SymbolToUnicode(w, 0xF0FC), U'\u2713');
+    EXPECT_EQ(SymbolToUnicode(w, 0xF041), U'\u270C');
+    EXPECT_EQ(SymbolToUnicode(w, 0xF084), U'\u2463'); // circled 4
+    EXPECT_EQ(SymbolToUnicode(w, 0xF0C0), U'\u2022'); // a picture the table lacks
+    EXPECT_EQ(SymbolToUnicode(w, 0xF020), U' ');
+    EXPECT_EQ(SymbolToUnicode(TSymbolFace::Webdings, 'a'), U'\u2022');
+    EXPECT_EQ(SymbolToUnicode(TSymbolFace::Other, 0xF0E4), U'\u00E4');
     EXPECT_EQ(SymbolToUnicode(TSymbolFace::None, 0xF070), U'\uF070');
 }
 
