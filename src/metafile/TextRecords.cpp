@@ -158,7 +158,9 @@ std::u16string TmvMetafile::ShownText(const TU16Array& units, std::uint32_t opti
         // Glyph numbers belong to one font file; a stand-in would show other letters.
         raw = Measure().GlyphsToText(face, raw);
         if (raw.empty()) {
-            Warn("Text in Glyphennummern der Schrift \"" + face + "\" ausgelassen");
+            std::string message = msg::GlyphTextLeftOut;
+            message.append("\"").append(AnsiToUtf8(face)).append("\"");
+            Warn(message);
             return {};
         }
     }

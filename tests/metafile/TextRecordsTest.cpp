@@ -154,8 +154,7 @@ TEST_F(TextRecordsTest, GlyphIndicesAreReadThroughTheFaceOrLeftOut) {
     glyphText(u"\x0004");
     Load();
     EXPECT_EQ(Texts(), (std::vector<std::string>{"{\\fKnown|i0|b0;cb}", "{\\fKnown|i0|b0;a}"}));
-    EXPECT_EQ(Warnings,
-              std::vector<std::string>{"Text in Glyphennummern der Schrift \"Unknown\" ausgelassen"});
+    EXPECT_EQ(Warnings, std::vector<std::string>{msg::GlyphTextLeftOut + std::string("\"Unknown\"")});
 }
 
 TEST_F(TextRecordsTest, BlankTextsWriteNothingButStillMoveThePosition) {
