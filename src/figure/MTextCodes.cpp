@@ -76,11 +76,17 @@ std::string EncodeMText(std::u16string_view text) {
     return out;
 }
 
-std::string WrapInFontCodes(std::string_view escapedText, std::string_view face, bool bold, bool italic,
-                            bool underline) {
+namespace {
+
+bool EndsFontCode(char16_t c) {
+    return c == ';' || c == '|' || c == '\\' || c == '{' || c == '}';
+}
+
+// The codes around a text with a face name that is safe in its code.
+std::string FontCodes(std::string_view escapedText, std::string_view safeFace, std::string_view face,
+                      bool bold, bool italic, bool underline) {
     std::string out = "{\\f";
-    for (char c : face)
-        if (c != ';' && c != '|' && !NeedsEscape(c)) out.push_back(c);
+    out += safeFace;
     if (face == "Symbol")
         out += "|b0|i0|c2;";
     else
@@ -89,6 +95,24 @@ std::string WrapInFontCodes(std::string_view escapedText, std::string_view face,
     out += escapedText;
     out += '}';
     return out;
+}
+
+} // namespace
+
+std::string WrapInFontCodes(std::string_view escapedText, std::string_view face, bool bold, bool italic,
+                            bool underline) {
+    std::string safe;
+    for (char c : face)
+        if (!EndsFontCode(static_cast<unsigned char>(c))) safe.push_back(c);
+    return FontCodes(escapedText, safe, face, bold, italic, underline);
+}
+
+std::string WrapInFontCodes(std::string_view escapedText, std::u16string_view face, bool bold, bool italic,
+                            bool underline) {
+    std::u16string kept;
+    for (char16_t c : face)
+        if (!EndsFontCode(c)) kept.push_back(c);
+    return FontCodes(escapedText, EncodeMText(kept), Utf16ToAnsi(face), bold, italic, underline);
 }
 
 bool IsBlankText(std::u16string_view text) {

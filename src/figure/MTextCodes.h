@@ -28,6 +28,10 @@ std::string EncodeMText(std::u16string_view text);
 // (";", "|", "\", "{", "}") are left out.
 std::string WrapInFontCodes(std::string_view escapedText, std::string_view face, bool bold, bool italic,
                             bool underline);
+// The same with a Unicode face name, whose characters outside Windows-1252
+// are written as \U+XXXX codes.
+std::string WrapInFontCodes(std::string_view escapedText, std::u16string_view face, bool bold, bool italic,
+                            bool underline);
 
 // Whether a text shows nothing: blanks and control characters only.
 bool IsBlankText(std::u16string_view text);

@@ -35,6 +35,7 @@ TmvFont::TmvFont(const TLogFontW& logFont) : TmvGDI(TKind::Font) {
     Underline = logFont.Underline != 0;
     CharSet = logFont.CharSet;
     Name = Utf16ToAnsi(logFont.FaceName);
+    FaceName = logFont.FaceName;
 }
 
 } // namespace mv

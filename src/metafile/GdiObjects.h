@@ -63,6 +63,7 @@ public:
     bool Italic = false;
     bool Underline = false;
     std::uint8_t CharSet = 0; // the code page of its 8-bit texts
+    std::u16string FaceName;  // the name as the record gives it
 };
 
 } // namespace mv

@@ -190,7 +190,7 @@ std::string TmvMetafile::TextContents(std::u16string_view shown) const {
     // Symbols are written as the characters they show; the face that drew
     // them would only turn them back into letters for a reader.
     if (!Font || SymbolFaceOf(Font->Name, Font->CharSet) != TSymbolFace::None) return contents;
-    return WrapInFontCodes(contents, Font->Name, Font->Bold, Font->Italic, Font->Underline);
+    return WrapInFontCodes(contents, Font->FaceName, Font->Bold, Font->Italic, Font->Underline);
 }
 
 } // namespace mv

@@ -107,6 +107,8 @@ TEST(MTextTest, TextCharactersThatAreCodesAreEscaped) {
     EXPECT_EQ(WrapInFontCodes(EscapeMText("{x}"), "Arial", true, false, true), "{\\fArial|i0|b1;\\L\\{x\\}}");
     EXPECT_EQ(WrapInFontCodes("ab", "Symbol", true, true, false), "{\\fSymbol|b0|i0|c2;ab}");
     EXPECT_EQ(WrapInFontCodes("ab", "A;r|i{a}l\\", false, true, false), "{\\fArial|i1|b0;ab}");
+    EXPECT_EQ(WrapInFontCodes("ab", u"\uFF2D\uFF33 \u660E\u671D;\u00E9", false, false, false),
+              "{\\f\\U+FF2D\\U+FF33 \\U+660E\\U+671D\xE9|i0|b0;ab}");
     // Unicode: Windows-1252 characters as bytes, the rest as codes; a
     // character beyond the basic plane as its two halves; a lone half as
     // U+FFFD; controls stay for the figure to turn into codes.

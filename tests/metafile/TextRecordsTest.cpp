@@ -107,17 +107,17 @@ protected:
 TEST_F(TextRecordsTest, EveryScriptSurvivesAndCodesAreEscaped) {
     B.CreateFont(1, u"Arial", -10).SelectObject(1);
     B.TextOut(0, 0, u"\u041F\u0440\u0438 {C:\\\u03C0} \u65E5\u00E9");
-    // Cyrillic bytes of a Russian font, Shift-JIS bytes of a Japanese font:
-    // two bytes of one character advance as one.
+    // Cyrillic bytes of a Russian font, Shift-JIS bytes of a Japanese font
+    // whose name is written in codes as well.
     B.CreateFont(2, u"Arial", -10, 0, 400, false, false, 204).SelectObject(2);
     ExtTextOutA(B, {.bytes = "\xCF\xF0\xE8", .chars = 3});
-    B.CreateFont(3, u"MS Gothic", -10, 0, 400, false, false, 128).SelectObject(3);
+    B.CreateFont(3, u"\uFF2D\uFF33 Gothic", -10, 0, 400, false, false, 128).SelectObject(3);
     ExtTextOutA(B, {.x = 7, .bytes = "\x93\xFA\x96\x7B!", .chars = 5, .dx = {4, 5, 6, 7, 8}});
     Load();
-    EXPECT_EQ(Texts(),
-              (std::vector<std::string>{
-                  "{\\fArial|i0|b0;\\U+041F\\U+0440\\U+0438 \\{C:\\\\\\U+03C0\\} \\U+65E5\xE9}",
-                  "{\\fArial|i0|b0;\\U+041F\\U+0440\\U+0438}", "{\\fMS Gothic|i0|b0;\\U+65E5\\U+672C!}"}));
+    EXPECT_EQ(Texts(), (std::vector<std::string>{
+                           "{\\fArial|i0|b0;\\U+041F\\U+0440\\U+0438 \\{C:\\\\\\U+03C0\\} \\U+65E5\xE9}",
+                           "{\\fArial|i0|b0;\\U+041F\\U+0440\\U+0438}",
+                           "{\\f\\U+FF2D\\U+FF33 Gothic|i0|b0;\\U+65E5\\U+672C!}"}));
     EXPECT_EQ(D(2).Point1.x, 7);
     EXPECT_EQ(D(2).TextWidth, 15); // measured as three characters
 }
