@@ -68,6 +68,21 @@ std::u16string WideUnits(std::span<const std::uint8_t> string) {
     return units;
 }
 
+// The classic faces of Windows begin with the standard glyph order of
+// TrueType fonts, in which the printable ASCII characters are glyphs 3 to
+// 97; such texts are read without the face. Empty for any other face or
+// glyph.
+std::u16string StandardOrderGlyphs(std::string_view face, std::u16string_view glyphs) {
+    constexpr std::string_view kFaces[] = {"Arial", "Times New Roman", "Courier New"};
+    if (std::find(std::begin(kFaces), std::end(kFaces), face) == std::end(kFaces)) return {};
+    std::u16string text;
+    for (char16_t glyph : glyphs) {
+        if (glyph < 3 || glyph > 97) return {};
+        text.push_back(static_cast<char16_t>(glyph + 29));
+    }
+    return text;
+}
+
 } // namespace
 
 void TmvMetafile::OtherTextRecord(const TEmrRecord& record) {
@@ -156,7 +171,9 @@ std::u16string TmvMetafile::ShownText(const TU16Array& units, std::uint32_t opti
     const std::string face = Font ? Font->Name : std::string();
     if ((options & eto::GlyphIndex) != 0 && !raw.empty()) {
         // Glyph numbers belong to one font file; a stand-in would show other letters.
-        raw = Measure().GlyphsToText(face, raw);
+        const std::u16string glyphs = raw;
+        raw = Measure().GlyphsToText(face, glyphs);
+        if (raw.empty()) raw = StandardOrderGlyphs(face, glyphs);
         if (raw.empty()) {
             std::string message = msg::GlyphTextLeftOut;
             message.append("\"").append(AnsiToUtf8(face)).append("\"");

@@ -152,9 +152,15 @@ TEST_F(TextRecordsTest, GlyphIndicesAreReadThroughTheFaceOrLeftOut) {
     B.CreateFont(2, u"Unknown", -10).SelectObject(2);
     glyphText(u"\x0003");
     glyphText(u"\x0004");
+    // Faces of the standard glyph order, for their ASCII glyphs only.
+    B.CreateFont(3, u"Courier New", -10).SelectObject(3);
+    glyphText(u"\x0036\x005C\x0003\x0061");
+    glyphText(u"\x0062");
     Load();
-    EXPECT_EQ(Texts(), (std::vector<std::string>{"{\\fKnown|i0|b0;cb}", "{\\fKnown|i0|b0;a}"}));
-    EXPECT_EQ(Warnings, std::vector<std::string>{msg::GlyphTextLeftOut + std::string("\"Unknown\"")});
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"{\\fKnown|i0|b0;cb}", "{\\fKnown|i0|b0;a}",
+                                                 "{\\fCourier New|i0|b0;Sy ~}"}));
+    EXPECT_EQ(Warnings, (std::vector<std::string>{msg::GlyphTextLeftOut + std::string("\"Unknown\""),
+                                                  msg::GlyphTextLeftOut + std::string("\"Courier New\"")}));
 }
 
 TEST_F(TextRecordsTest, BlankTextsWriteNothingButStillMoveThePosition) {
