@@ -104,8 +104,14 @@ TEmrPolyTextOut DecodePolyTextOut(const TRecordReader& r, bool wide) {
     // Every EMRTEXT lies in the record, so their number is bounded by its size.
     r.Require(40, count, kEmrTextSize);
     rec.aEmrText.reserve(count);
-    for (std::uint32_t i = 0; i < count; ++i)
+    std::uint64_t total = 0;
+    for (std::uint32_t i = 0; i < count; ++i) {
         rec.aEmrText.push_back(ReadEmrText(r, 40 + kEmrTextSize * i, wide ? 2 : 1));
+        // Strings that share their bytes would let a small record draw
+        // without end; sound records hold each string of their own.
+        total += rec.aEmrText.back().String.size();
+        if (total > r.Size()) throw EInvalidMetafile();
+    }
     return rec;
 }
 

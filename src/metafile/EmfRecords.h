@@ -116,7 +116,8 @@ struct TEmrExtTextOutA {
 TEmrExtTextOutA DecodeExtTextOutA(const TRecordReader& r);
 
 // EMR_POLYTEXTOUTA and EMR_POLYTEXTOUTW: cStrings EMRTEXTs one after the
-// other, each with its own string and advances.
+// other, each with its own string and advances; strings longer together
+// than the record make it invalid.
 struct TEmrPolyTextOut {
     TRectL Bounds;
     std::uint32_t iGraphicsMode = 0;

@@ -213,6 +213,13 @@ TEST_F(TextRecordsTest, BrokenTextRecordsAreInvalid) {
     };
     // More strings than the record holds, a string or advances past its end.
     EXPECT_TRUE(fails([](TEmfBuilder& b) { b.Add(TextRecord(emr::POLYTEXTOUTW).U32(0x10000000)); }));
+    EXPECT_TRUE(fails([](TEmfBuilder& b) { // every string the same bytes
+        TRecordBytes r = TextRecord(emr::POLYTEXTOUTA);
+        r.U32(8);
+        for (int i = 0; i < 8; ++i)
+            r.I32(0).I32(0).U32(300).U32(36).U32(0).Rect(0, 0, 0, 0).U32(0);
+        b.Add(r);
+    }));
     EXPECT_TRUE(fails([](TEmfBuilder& b) { ExtTextOutA(b, {.bytes = "ab", .chars = 9}); }));
     EXPECT_TRUE(fails([](TEmfBuilder& b) { SmallTextOut(b, 0, 0, 0, "ab", 3); }));
     EXPECT_TRUE(fails([](TEmfBuilder& b) {
