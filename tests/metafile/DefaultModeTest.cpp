@@ -358,13 +358,15 @@ TEST(FigureEmitter, ARecordedPathTakesTheShapesInsteadOfFigures) {
     shape.Path.LineTo({10, 0});
     shape.Path.BezierTo({10, 5}, {5, 10}, {0, 10});
     shape.Path.Close();
-    const TStrokeLook pen{1, 0xFF0000};
+    const TStrokeLook pen{1, 0xFF0000, 0, {}};
     const TFillLook brush;
-    TFigurePath path;
-    emitter.Recording = &path;
+    TPathRecorder recorder;
+    recorder.Begin();
+    emitter.Recording = &recorder;
     emitter.Draw(shape, &brush, &pen);
     emitter.Text(TdxfExportData{});
     EXPECT_EQ(sink.Figures, 0);
+    const TFigurePath& path = recorder.Path();
     ASSERT_EQ(path.Subpaths().size(), 1u);
     EXPECT_EQ(path.Subpaths()[0].Points, shape.Path.Subpaths()[0].Points);
     EXPECT_TRUE(path.Subpaths()[0].Closed);
