@@ -279,7 +279,9 @@ TEST(WmfConverter, OtherScriptsAreDecodedWithTheFontsCodePage) {
         std::vector<std::int32_t>({t.I32(offDx), t.I32(offDx + 4), t.I32(offDx + 8), t.I32(offDx + 12)}),
         std::vector<std::int32_t>({11, 14, 5, 7}));
 
-    const auto classic = texts(TEnhMetafile::FromFileBytes(b.Build(), {.Classic = true}));
+    // The records point into the metafile, which must outlive them.
+    const TEnhMetafile classicMf = TEnhMetafile::FromFileBytes(b.Build(), {.Classic = true});
+    const auto classic = texts(classicMf);
     EXPECT_EQ(faceOf(classic[1]).size(), 13u);
     EXPECT_EQ(TextOf(classic[2]), u"\u00CF\u00F0\u00E8\u00E2\u00E5\u00F2");
     EXPECT_EQ(TextOf(classic[3]).size(), 6u);
