@@ -101,10 +101,16 @@ void ConfigureExporter(TmvDXFExport& exporter, const TBatchOptions& options) {
 
 void ConvertWith(const std::string& inputPath, const TBatchOptions& options,
                  const std::function<void(TmvDXFExport&)>& save,
-                 const std::function<void(TmvDXFExport&, const std::string&)>& load) {
+                 const std::function<void(TmvDXFExport&, const std::string&)>& load,
+                 const TMessageSink& warn) {
     try {
         auto exporter = std::make_unique<TmvDXFExport>();
         ConfigureExporter(*exporter, options);
+        if (warn) {
+            TInterpretSettings settings = exporter->InterpretSettings();
+            settings.OnWarning = warn;
+            exporter->SetInterpretSettings(settings);
+        }
         if (load)
             load(*exporter, inputPath);
         else
@@ -170,7 +176,7 @@ public:
                             while (!file.CommitNew(output))
                                 output = Retake(index);
                         },
-                        runner_.LoadInput);
+                        runner_.LoadInput, [&](const std::string& message) { Warn(index, message); });
                 } catch (...) {
                     error = std::current_exception();
                 }
@@ -205,6 +211,11 @@ private:
         if (runner_.OnMessage)
             runner_.OnMessage("Konvertiere " + path + (runner_.ShowOutputName ? " -> " + output : "..."));
         return true;
+    }
+
+    void Warn(std::size_t index, const std::string& message) {
+        std::lock_guard lock(mutex_);
+        if (runner_.OnMessage) runner_.OnMessage("Warnung: " + files_[index] + ": " + message);
     }
 
     std::string Retake(std::size_t index) {

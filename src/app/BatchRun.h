@@ -141,10 +141,12 @@ void ConfigureExporter(TmvDXFExport& exporter, const TBatchOptions& options);
 // One file: a new exporter, configured and loaded, handed to `save`, and
 // freed (also when an error passes). Running out of memory anywhere in it
 // raises EOutOfMemory with the input's name. `load` stands in for reading
-// the file at inputPath when it is set.
+// the file at inputPath when it is set; `warn` hears what the drawing leaves
+// out of the picture.
 void ConvertWith(const std::string& inputPath, const TBatchOptions& options,
                  const std::function<void(TmvDXFExport&)>& save,
-                 const std::function<void(TmvDXFExport&, const std::string&)>& load = {});
+                 const std::function<void(TmvDXFExport&, const std::string&)>& load = {},
+                 const TMessageSink& warn = {});
 
 // One file into a new file at outputPath, which appears only complete and
 // only if no entry of that name exists (EFCreateError otherwise).

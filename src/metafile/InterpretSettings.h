@@ -4,6 +4,9 @@
 
 #include "platform/TextMeasure.h"
 
+#include <functional>
+#include <string>
+
 namespace mv {
 
 struct TInterpretSettings {
@@ -12,6 +15,9 @@ struct TInterpretSettings {
     // The reduced interpretation of earlier versions: the basic records only,
     // in logical units. Off, the picture is drawn as it shows.
     bool Classic = false;
+    // Told, once each, what the drawing leaves out of the picture (a line of
+    // text); none = nobody is told.
+    std::function<void(const std::string& message)> OnWarning;
     // Text measurement; none = the platform's default. Not owned.
     ITextMeasure* TextMeasure = nullptr;
 

@@ -400,6 +400,7 @@ TEST_F(InterpretTest, TextHeightRotationAndItalicFromTheFont) {
 }
 
 TEST_F(InterpretTest, TextFormatCodes) {
+    Exporter.SetClassic(true);
     B.CreateFont(1, u"Arial", -10, 0, 700, false, true).SelectObject(1).TextOut(0, 0, u"Hello");
     B.CreateFont(2, u"Symbol", -10).SelectObject(2).TextOut(0, 0, u"\xF061\xF062");
     B.CreateFont(3, u"Symbol", -10, 0, 700, true, true)
@@ -417,6 +418,7 @@ TEST_F(InterpretTest, TextFormatCodes) {
 }
 
 TEST_F(InterpretTest, TextIsConvertedAndCutToItsCharacterCount) {
+    Exporter.SetClassic(true);
     B.TextOut(0, 0, std::u16string_view(u"abc\0x", 5), 4);
     B.TextOut(0, 0, u"abcd", 2);
     B.TextOut(0, 0, u"\u00E9\u20AC\u4E2D");
