@@ -141,11 +141,17 @@ std::vector<std::string> CommitDrawing(TmvDXFExport& exporter, std::unique_ptr<T
 
 void ConvertWith(const std::string& inputPath, const TBatchOptions& options,
                  const std::function<void(TmvDXFExport&)>& save,
-                 const std::function<void(TmvDXFExport&, const std::string&)>& load, TImageSet* images) {
+                 const std::function<void(TmvDXFExport&, const std::string&)>& load, TImageSet* images,
+                 const TMessageSink& warn) {
     try {
         auto exporter = std::make_unique<TmvDXFExport>();
         ConfigureExporter(*exporter, options);
         exporter->SetImageSet(images);
+        if (warn) {
+            TInterpretSettings settings = exporter->InterpretSettings();
+            settings.OnWarning = warn;
+            exporter->SetInterpretSettings(settings);
+        }
         if (load)
             load(*exporter, inputPath);
         else
@@ -221,7 +227,8 @@ public:
                             if (!runner_.Overwrite) retake = [&] { return Retake(index); };
                             imageLines = CommitDrawing(exporter, file, images.get(), output, retake);
                         },
-                        runner_.LoadInput, images.get());
+                        runner_.LoadInput, images.get(),
+                        [&](const std::string& message) { Warn(index, message); });
                 } catch (...) {
                     error = std::current_exception();
                 }
@@ -256,6 +263,11 @@ private:
         if (runner_.OnMessage)
             runner_.OnMessage("Konvertiere " + path + (runner_.ShowOutputName ? " -> " + output : "..."));
         return true;
+    }
+
+    void Warn(std::size_t index, const std::string& message) {
+        std::lock_guard lock(mutex_);
+        if (runner_.OnMessage) runner_.OnMessage("Warnung: " + files_[index] + ": " + message);
     }
 
     std::string Retake(std::size_t index) {

@@ -153,11 +153,12 @@ void ConfigureExporter(TmvDXFExport& exporter, const TBatchOptions& options);
 // One file: a new exporter, configured and loaded, handed to `save`, and
 // freed (also when an error passes). Running out of memory anywhere in it
 // raises EOutOfMemory with the input's name. `load` stands in for reading
-// the file at inputPath when it is set.
+// the file at inputPath when it is set; `warn` hears what the drawing leaves
+// out of the picture.
 void ConvertWith(const std::string& inputPath, const TBatchOptions& options,
                  const std::function<void(TmvDXFExport&)>& save,
                  const std::function<void(TmvDXFExport&, const std::string&)>& load = {},
-                 TImageSet* images = nullptr);
+                 TImageSet* images = nullptr, const TMessageSink& warn = {});
 
 // Whether a conversion with these switches writes image files.
 inline bool WritesImages(const TBatchOptions& options) {

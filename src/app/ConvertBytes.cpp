@@ -12,8 +12,8 @@ std::string ConvertBytes(std::span<const std::uint8_t> bytes, const TBatchOption
     // The same steps as ConvertFile, with the file reading and writing left out.
     auto exporter = std::make_unique<TmvDXFExport>();
     ConfigureExporter(*exporter, options);
-    exporter->AdoptMetafile(
-        TEnhMetafile::FromFileBytes(std::vector<std::uint8_t>(bytes.begin(), bytes.end())));
+    exporter->AdoptMetafile(TEnhMetafile::FromFileBytes(std::vector<std::uint8_t>(bytes.begin(), bytes.end()),
+                                                        {.Classic = options.Classic}));
     return exporter->SaveToString();
 }
 

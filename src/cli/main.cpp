@@ -178,7 +178,8 @@ int RunBatch(const std::vector<std::string>& files, const std::string& output,
     runner.Overwrite = args.Overwrite;
     if (streams.FromStdin)
         runner.LoadInput = [](mv::TmvDXFExport& exporter, const std::string& name) {
-            exporter.AdoptMetafile(mv::TEnhMetafile::LoadFromStandardInput(name));
+            exporter.AdoptMetafile(mv::TEnhMetafile::LoadFromStandardInput(
+                name, {.Classic = exporter.InterpretSettings().Classic}));
         };
     if (streams.ToStdout) {
         // The whole drawing is made in memory first, so that a failed

@@ -29,16 +29,26 @@ public:
         if (next_ >= widths_.size()) throw std::logic_error("a drawing played again asked for other texts");
         return widths_[next_++];
     }
-    // From now on, and anew at every call, the kept widths are handed out.
+    // Glyph texts are read through the fonts as well, and kept alike.
+    std::u16string GlyphsToText(std::string_view face, std::u16string_view glyphs) override {
+        if (measure_) return texts_.emplace_back(measure_->GlyphsToText(face, glyphs));
+        if (nextText_ >= texts_.size())
+            throw std::logic_error("a drawing played again asked for other glyphs");
+        return texts_[nextText_++];
+    }
+    // From now on, and anew at every call, the kept results are handed out.
     void Rewind() {
         measure_ = nullptr;
         next_ = 0;
+        nextText_ = 0;
     }
 
 private:
     ITextMeasure* measure_;
     std::vector<double> widths_;
     std::size_t next_ = 0;
+    std::vector<std::u16string> texts_;
+    std::size_t nextText_ = 0;
 };
 
 } // namespace
@@ -163,7 +173,7 @@ TmvMetafile& TmvDXFExport::Interpreter() {
 }
 
 void TmvDXFExport::LoadFromFile(const std::string& fileName) {
-    AdoptMetafile(TEnhMetafile::LoadFromFile(fileName));
+    AdoptMetafile(TEnhMetafile::LoadFromFile(fileName, {.Classic = interpretSettings_.Classic}));
 }
 
 void TmvDXFExport::LoadFromMetafile(const TEnhMetafile& metafile) {
@@ -207,6 +217,8 @@ void TmvDXFExport::AdoptMetafile(TEnhMetafile metafile) {
         interpreter.Settings = settings;
     }
     replay->Widths->Rewind();
+    // Whatever the drawing leaves out has been told on the first play.
+    replay->Settings.OnWarning = nullptr;
     replay->Metafile = std::move(metafile);
     replay_ = std::move(replay);
 }

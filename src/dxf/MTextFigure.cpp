@@ -1,18 +1,35 @@
 #include "dxf/EntityGroups.h"
 #include "dxf/Figures.h"
 #include "dxf/GroupWriter.h"
+#include "figure/MTextCodes.h"
 #include "figure/Rounding.h"
 
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <vector>
 
 namespace mv {
 
 namespace {
 
+// Readers take a value line of at most this many characters; longer
+// contents go ahead in chunks of group 3.
+constexpr std::size_t kContentsChunk = 250;
+
 bool HasControlCharacters(std::string_view s) {
     return std::any_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+}
+
+// Where each unit of the text starts, and its end as the last entry: an
+// escaped character or a code counts as one character.
+std::vector<std::size_t> UnitStarts(std::string_view text) {
+    std::vector<std::size_t> starts;
+    starts.reserve(text.size() + 1);
+    for (std::size_t pos = 0; pos < text.size(); pos += MTextUnitLength(text, pos))
+        starts.push_back(pos);
+    starts.push_back(text.size());
+    return starts;
 }
 
 } // namespace
@@ -54,11 +71,17 @@ void TmvExpDXFMText::Export(TGroupWriter& out) const {
     AddReal(out, 40, out.ScaleValue(Data.Height));
     if (Data.Rotation != 0) AddReal(out, 50, Data.Rotation);
     if (Data.Align != 0) out.AddInt(71, Data.Align + 1);
+    std::string converted;
+    std::string_view contents = Data.Text;
+    if (HasControlCharacters(contents)) contents = converted = ContentsForFile(contents);
+    while (contents.size() > kContentsChunk) {
+        const std::size_t n = MTextChunkLength(contents, kContentsChunk);
+        out.AddCodeLine(3);
+        out.AddRawLine(contents.substr(0, n));
+        contents.remove_prefix(n);
+    }
     out.AddCodeLine(1);
-    if (HasControlCharacters(Data.Text))
-        out.AddRawLine(ContentsForFile(Data.Text));
-    else
-        out.AddRawLine(Data.Text);
+    out.AddRawLine(contents);
 }
 
 bool TmvExpDXFMText::IntersectsRect(const TRect& rect) const {
@@ -106,7 +129,9 @@ void TmvExpDXFMText::TrimText(const TRect& rect, TFigureList& list) const {
     const std::size_t plainStart = PlainPartStart(contents);
     const std::string_view prefix = contents.substr(0, plainStart);
     const std::string_view plain = contents.substr(plainStart);
-    const std::size_t length = plain.size();
+    // Pieces never cut an escaped character or a code apart.
+    const std::vector<std::size_t> units = UnitStarts(plain);
+    const std::size_t length = units.size() - 1;
 
     auto count = [&](long double share) {
         const std::int64_t n = RoundToInt64(static_cast<long double>(length) * share);
@@ -118,7 +143,7 @@ void TmvExpDXFMText::TrimText(const TRect& rect, TFigureList& list) const {
         auto text = std::make_unique<TmvExpDXFMText>(Data);
         text->Layer = Layer;
         text->Data.Text.assign(prefix);
-        text->Data.Text.append(first ? plain.substr(0, n) : plain.substr(length - n));
+        text->Data.Text.append(first ? plain.substr(0, units[n]) : plain.substr(units[length - n]));
         text->Data.TextWidth = length == 0 ? 0.0f : static_cast<float>(w * n / length);
         TmvExpDXFMText& ref = *text;
         list.push_back(std::move(text));

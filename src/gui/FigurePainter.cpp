@@ -1,5 +1,6 @@
 #include "gui/FigurePainter.h"
 
+#include "figure/MTextCodes.h"
 #include "platform/CodePage.h"
 
 #include <QFont>
@@ -250,13 +251,8 @@ TTextParts SplitText(const std::string& contents) {
         parts.Font.setBold(codes.find("|b1") != std::string_view::npos);
         parts.Font.setUnderline(prefix.ends_with("\\L"));
         text.remove_prefix(start);
-        if (text.ends_with('}')) text.remove_suffix(1);
     }
-    QString plain = QString::fromStdString(AnsiToUtf8(text));
-    plain.replace(QStringLiteral("\\P"), QStringLiteral("\n"));
-    plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    plain.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    parts.Lines = plain.split(QLatin1Char('\n'));
+    parts.Lines = QString::fromStdString(MTextToUtf8(text)).split(QLatin1Char('\n'));
     return parts;
 }
 

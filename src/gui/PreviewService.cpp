@@ -31,7 +31,7 @@ std::shared_ptr<const TPreviewDrawing> LoadDrawing(const std::string& path, TPre
         settings.AlternativeBlack = options.AlternativeBlack;
         settings.Classic = options.Classic;
         settings.Images = options.Images;
-        TmvMetafile(figures, settings).Play(TEnhMetafile::LoadFromFile(path));
+        TmvMetafile(figures, settings).Play(TEnhMetafile::LoadFromFile(path, {.Classic = options.Classic}));
         if (options.ParseWhite) ApplyWhiteMasks(figures.Figures());
         drawing->Figures = std::move(figures.Figures());
     } catch (const std::exception& e) {

@@ -2,9 +2,11 @@
 
 #include "figure/Colors.h"
 #include "figure/LineTypes.h"
+#include "figure/MTextCodes.h"
 #include "image/Dib.h"
 #include "image/RgbaImage.h"
 #include "metafile/GdiObjects.h"
+#include "platform/CodePage.h"
 #include "platform/Errors.h"
 
 #include <algorithm>
@@ -304,6 +306,12 @@ void TmvDefaultPlayer::PlayRecord(const TEmrRecord& record) {
         break;
     case emr::EXTTEXTOUTW:
         ExtTextOut(r);
+        break;
+    case emr::EXTTEXTOUTA:
+    case emr::POLYTEXTOUTA:
+    case emr::POLYTEXTOUTW:
+    case emr::SMALLTEXTOUT:
+        OtherTextRecord(record);
         break;
     case emr::BEGINPATH:
     case emr::ENDPATH:
@@ -809,7 +817,10 @@ void TmvDefaultPlayer::ExtTextOut(const TRecordReader& r) {
     if (rec.Chars < 0) throw ERangeError();
     if (rec.Chars == 0) return;
     const TmvFont* font = state_.Font.get();
-    std::string text = ReadTextUnits(font, DecodeTextString(r, static_cast<std::uint32_t>(rec.Chars)));
+    // Every character the font shows; measured in the code page.
+    const std::u16string shown =
+        ShownText(DecodeTextString(r, static_cast<std::uint32_t>(rec.Chars)), DecodeTextOptions(r));
+    const std::string text = Utf16ToAnsi(shown);
     if (text.empty()) return;
     const TMapping& m = state_.Mapping;
     const bool updateCP = (state_.TextAlign & TA_UPDATECP) != 0;
@@ -853,8 +864,9 @@ void TmvDefaultPlayer::ExtTextOut(const TRecordReader& r) {
             state_.Position.y -= advance * std::sin(a);
         }
     }
-    if (font) text = WrapInFontCodes(*font, std::move(text));
-    d.Text = std::move(text);
+    // Blanks move the position but make no figure.
+    if (IsBlankText(shown)) return;
+    d.Text = TextContents(shown);
     d.Point1 = ToDxf(at);
     emitter_.Text(d);
 }

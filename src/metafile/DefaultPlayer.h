@@ -92,6 +92,18 @@ private:
     void AngleArc(const TRecordReader& r);
     void ExtTextOut(const TRecordReader& r);
 
+    // Text (TextRecords.cpp).
+    // EMR_EXTTEXTOUTA, EMR_POLYTEXTOUTA/W and EMR_SMALLTEXTOUT, played as the
+    // EMR_EXTTEXTOUTW records they amount to.
+    void OtherTextRecord(const TEmrRecord& record);
+    // The characters that the units show in the selected font (empty when
+    // there are none to show).
+    std::u16string ShownText(const TU16Array& units, std::uint32_t options);
+    // The MTEXT contents of a shown text in the selected font.
+    std::string TextContents(std::u16string_view shown) const;
+    // Reports something left out of the drawing, each message once.
+    void Warn(const std::string& message);
+
     // Paths, regions, gradients and blocks (DefaultPathRecords.cpp).
     TPointMapper LogicalMapper() const;
     TPolyFillMode FillMode() const;
@@ -117,6 +129,7 @@ private:
     std::vector<std::shared_ptr<const TmvGDI>> objects_;
     std::uint8_t emittedLineTypes_ = 0;
     TBitmapPlayer bitmaps_;
+    std::vector<std::string> givenWarnings_;
 };
 
 } // namespace mv

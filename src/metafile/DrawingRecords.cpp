@@ -2,6 +2,7 @@
 // the description in Data.
 #include "figure/Colors.h"
 #include "figure/LineTypes.h"
+#include "figure/MTextCodes.h"
 #include "figure/Rounding.h"
 #include "metafile/Metafile.h"
 #include "platform/CodePage.h"
@@ -296,7 +297,9 @@ void TmvMetafile::ExtTextOut(const TRecordReader& r) {
     Data.TextWidth = static_cast<float>(Measure().TextWidth("", Font ? Font->Height : 11, text));
     if (updateCP && Font) AdvanceAfterText(text);
 
-    if (Font) text = WrapInFontCodes(*Font, std::move(text));
+    // A brace or backslash of the text itself must not read as a code.
+    text = Font ? WrapInFontCodes(EscapeMText(text), Font->Name, Font->Bold, Font->Italic, Font->Underline)
+                : EscapeMText(text);
     Data.Text = text;
     TextString = std::move(text);
     Data.Point1 = OutputPoint(at);

@@ -66,6 +66,75 @@ TEmrAngleArc DecodeAngleArc(const TRecordReader& r) {
     return TEmrAngleArc{r.PointL(8), r.U32(16), r.F32(20), r.F32(24)};
 }
 
+namespace {
+
+// An EMRTEXT at `at`, its string of charBytes per character.
+TEmrText ReadEmrText(const TRecordReader& r, std::size_t at, std::size_t charBytes) {
+    TEmrText text;
+    text.Reference = r.PointL(at);
+    text.Chars = r.U32(at + 8);
+    const std::uint32_t offString = r.U32(at + 12);
+    text.Options = r.U32(at + 16);
+    text.Rectangle = ReadRectL(r, at + 20);
+    const std::uint32_t offDx = r.U32(at + 36);
+    text.String = r.Bytes(offString, std::uint64_t{text.Chars} * charBytes);
+    if (offDx != 0 && text.Chars != 0) text.Dx = r.U32Array(offDx, text.Chars);
+    return text;
+}
+
+constexpr std::size_t kEmrTextSize = 40;
+
+} // namespace
+
+TEmrExtTextOutA DecodeExtTextOutA(const TRecordReader& r) {
+    TEmrExtTextOutA rec;
+    rec.Bounds = ReadRectL(r, 8);
+    rec.iGraphicsMode = r.U32(24);
+    rec.exScale = r.F32(28);
+    rec.eyScale = r.F32(32);
+    rec.Text = ReadEmrText(r, 36, 1);
+    return rec;
+}
+
+TEmrPolyTextOut DecodePolyTextOut(const TRecordReader& r, bool wide) {
+    TEmrPolyTextOut rec;
+    rec.Bounds = ReadRectL(r, 8);
+    rec.iGraphicsMode = r.U32(24);
+    rec.exScale = r.F32(28);
+    rec.eyScale = r.F32(32);
+    const std::uint32_t count = r.U32(36);
+    // Every EMRTEXT lies in the record, so their number is bounded by its size.
+    r.Require(40, count, kEmrTextSize);
+    rec.aEmrText.reserve(count);
+    std::uint64_t total = 0;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        rec.aEmrText.push_back(ReadEmrText(r, 40 + kEmrTextSize * i, wide ? 2 : 1));
+        // Strings that share their bytes would let a small record draw
+        // without end; sound records hold each string of their own.
+        total += rec.aEmrText.back().String.size();
+        if (total > r.Size()) throw EInvalidMetafile();
+    }
+    return rec;
+}
+
+TEmrSmallTextOut DecodeSmallTextOut(const TRecordReader& r) {
+    TEmrSmallTextOut rec;
+    rec.Reference = r.PointL(8);
+    rec.cChars = r.U32(16);
+    rec.fuOptions = r.U32(20);
+    rec.iGraphicsMode = r.U32(24);
+    rec.exScale = r.F32(28);
+    rec.eyScale = r.F32(32);
+    std::size_t at = 36;
+    if ((rec.fuOptions & eto::NoRect) == 0) {
+        rec.Bounds = ReadRectL(r, at);
+        at += 16;
+    }
+    const std::size_t charBytes = (rec.fuOptions & eto::SmallChars) != 0 ? 1 : 2;
+    rec.TextString = r.Bytes(at, std::uint64_t{rec.cChars} * charBytes);
+    return rec;
+}
+
 TEmrExtTextOutW DecodeExtTextOutW(const TRecordReader& r) {
     TEmrExtTextOutW rec;
     rec.Bounds = ReadRectL(r, 8);
@@ -142,6 +211,10 @@ TEmrGdiComment DecodeGdiComment(const TRecordReader& r) {
     return rec;
 }
 
+std::uint32_t DecodeTextOptions(const TRecordReader& r) {
+    return r.Has(52, 4) ? r.U32(52) : 0;
+}
+
 TEmrSetWindowOrgEx DecodeSetWindowOrgEx(const TRecordReader& r) {
     return TEmrSetWindowOrgEx{r.PointL(8)};
 }
@@ -192,6 +265,7 @@ TLogFontW DecodeExtCreateFontIndirectW(const TRecordReader& r) {
     font.Weight = r.I32(28);
     font.Italic = r.U8(32);
     font.Underline = r.U8(33);
+    if (r.Has(35, 1)) font.CharSet = r.U8(35);
     for (std::size_t i = 0; i < 32 && r.Has(40 + 2 * i, 2); ++i) {
         const auto unit = static_cast<char16_t>(r.U16(40 + 2 * i));
         if (unit == 0) break;

@@ -86,6 +86,63 @@ struct TEmrAngleArc {
 };
 TEmrAngleArc DecodeAngleArc(const TRecordReader& r);
 
+// ExtTextOut options that change how a text record is read.
+namespace eto {
+enum : std::uint32_t {
+    GlyphIndex = 0x10,  // the string holds glyph indices, not characters
+    NoRect = 0x100,     // EMR_SMALLTEXTOUT: no clipping rectangle
+    SmallChars = 0x200, // EMR_SMALLTEXTOUT: one byte per character
+};
+} // namespace eto
+
+// One EMRTEXT of EMR_EXTTEXTOUTA or EMR_POLYTEXTOUTA/W: Chars characters of
+// one byte (the font's code page) or two (UTF-16) at offString, and an
+// advance per character at offDx (none when offDx is 0).
+struct TEmrText {
+    TPointL Reference;
+    std::uint32_t Chars = 0;
+    std::uint32_t Options = 0;
+    TRectL Rectangle;
+    std::span<const std::uint8_t> String;
+    TU32Array Dx;
+};
+
+// EMR_EXTTEXTOUTA (one EMRTEXT of 8-bit characters).
+struct TEmrExtTextOutA {
+    TRectL Bounds;
+    std::uint32_t iGraphicsMode = 0;
+    float exScale = 0;
+    float eyScale = 0;
+    TEmrText Text;
+};
+TEmrExtTextOutA DecodeExtTextOutA(const TRecordReader& r);
+
+// EMR_POLYTEXTOUTA and EMR_POLYTEXTOUTW: cStrings EMRTEXTs one after the
+// other, each with its own string and advances; strings longer together
+// than the record make it invalid.
+struct TEmrPolyTextOut {
+    TRectL Bounds;
+    std::uint32_t iGraphicsMode = 0;
+    float exScale = 0;
+    float eyScale = 0;
+    std::vector<TEmrText> aEmrText;
+};
+TEmrPolyTextOut DecodePolyTextOut(const TRecordReader& r, bool wide);
+
+// EMR_SMALLTEXTOUT: the rectangle only without eto::NoRect, the string of
+// one byte per character with eto::SmallChars (else UTF-16), no advances.
+struct TEmrSmallTextOut {
+    TPointL Reference;
+    std::uint32_t cChars = 0;
+    std::uint32_t fuOptions = 0;
+    std::uint32_t iGraphicsMode = 0;
+    float exScale = 0;
+    float eyScale = 0;
+    TRectL Bounds;
+    std::span<const std::uint8_t> TextString;
+};
+TEmrSmallTextOut DecodeSmallTextOut(const TRecordReader& r);
+
 // EMR_EXTTEXTOUTW up to the character count of its EMRTEXT. The string is
 // read apart (DecodeTextString): a record without characters needs no offset.
 struct TEmrExtTextOutW {
@@ -99,6 +156,8 @@ struct TEmrExtTextOutW {
 TEmrExtTextOutW DecodeExtTextOutW(const TRecordReader& r);
 // The EMRTEXT's string: chars UTF-16 units at its offString.
 TU16Array DecodeTextString(const TRecordReader& r, std::uint32_t chars);
+// The EMRTEXT's options (eto::...); 0 when the record ends before them.
+std::uint32_t DecodeTextOptions(const TRecordReader& r);
 
 // ---------------------------------------------------------------- header
 
@@ -332,6 +391,7 @@ struct TLogFontW {
     std::int32_t Weight = 0;
     std::uint8_t Italic = 0;
     std::uint8_t Underline = 0;
+    std::uint8_t CharSet = 0; // 0 (ANSI) when the record ends before it
     std::u16string FaceName;
 };
 // EMR_EXTCREATEFONTINDIRECTW: ihFont, then elw.

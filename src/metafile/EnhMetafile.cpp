@@ -61,9 +61,9 @@ TEnhMetafile TEnhMetafile::FromEmfBytes(std::vector<std::uint8_t> bytes) {
     return mf;
 }
 
-TEnhMetafile TEnhMetafile::FromFileBytes(std::vector<std::uint8_t> bytes) {
+TEnhMetafile TEnhMetafile::FromFileBytes(std::vector<std::uint8_t> bytes, const TLoadOptions& options) {
     if (IsEnhancedMetafile(bytes)) return FromEmfBytes(std::move(bytes));
-    if (IsPlaceableWmf(bytes)) return FromEmfBytes(ConvertPlaceableWmf(bytes));
+    if (IsPlaceableWmf(bytes)) return FromEmfBytes(ConvertPlaceableWmf(bytes, options));
     throw EInvalidMetafile();
 }
 
@@ -72,7 +72,7 @@ namespace {
 // The kind is told from the first bytes, so that a large input that is no
 // metafile is refused unread, and an enhanced metafile is read only as far
 // as its header's byte count goes. Nothing beyond maxBytes is kept.
-TEnhMetafile LoadFrom(TInputFile& file, std::uint64_t maxBytes) {
+TEnhMetafile LoadFrom(TInputFile& file, std::uint64_t maxBytes, const TLoadOptions& options) {
     auto tooLarge = [] { return TmvError(msg::StandardInputTooLarge); };
     std::vector<std::uint8_t> bytes;
     file.ReadInto(bytes, kEmfProbeSize);
@@ -93,22 +93,22 @@ TEnhMetafile LoadFrom(TInputFile& file, std::uint64_t maxBytes) {
             file.ReadInto(bytes, maxBytes + 1 - bytes.size());
             if (bytes.size() > maxBytes) throw tooLarge();
         }
-        return TEnhMetafile::FromEmfBytes(ConvertPlaceableWmf(bytes));
+        return TEnhMetafile::FromEmfBytes(ConvertPlaceableWmf(bytes, options));
     }
     throw EInvalidMetafile();
 }
 
 } // namespace
 
-TEnhMetafile TEnhMetafile::LoadFromFile(const std::string& fileName) {
+TEnhMetafile TEnhMetafile::LoadFromFile(const std::string& fileName, const TLoadOptions& options) {
     TInputFile file(fileName);
-    return LoadFrom(file, std::numeric_limits<std::uint64_t>::max());
+    return LoadFrom(file, std::numeric_limits<std::uint64_t>::max(), options);
 }
 
-TEnhMetafile TEnhMetafile::LoadFromStandardInput(const std::string& name) {
+TEnhMetafile TEnhMetafile::LoadFromStandardInput(const std::string& name, const TLoadOptions& options) {
     static_assert(kStandardInputLimit == 256u << 20, "msg::StandardInputTooLarge names the limit");
     TInputFile input(TInputFile::TStandardInput{}, name);
-    return LoadFrom(input, kStandardInputLimit);
+    return LoadFrom(input, kStandardInputLimit, options);
 }
 
 std::uint8_t TRecordReader::U8(std::size_t offset) const {

@@ -107,6 +107,10 @@ enum : std::uint32_t {
     ALPHABLEND = 114,
     TRANSPARENTBLT = 116,
     GRADIENTFILL = 118,
+    // Text records beside EXTTEXTOUTW.
+    POLYTEXTOUTA = 96,
+    POLYTEXTOUTW = 97,
+    SMALLTEXTOUT = 108,
 };
 } // namespace emr
 
@@ -114,6 +118,12 @@ enum : std::uint32_t {
 struct TEmrRecord {
     std::uint32_t Type = 0;
     std::span<const std::uint8_t> Bytes;
+};
+
+// How a file becomes enhanced records.
+struct TLoadOptions {
+    // The conversion of earlier versions (see TInterpretSettings::Classic).
+    bool Classic = false;
 };
 
 class TEnhMetafile {
@@ -126,15 +136,15 @@ public:
     static TEnhMetafile FromEmfBytes(std::vector<std::uint8_t> bytes);
     // The platform loader: an enhanced metafile, or a placeable Windows
     // metafile converted into enhanced records; anything else is invalid.
-    static TEnhMetafile FromFileBytes(std::vector<std::uint8_t> bytes);
+    static TEnhMetafile FromFileBytes(std::vector<std::uint8_t> bytes, const TLoadOptions& options = {});
     // Reads the file (EFOpenError when it cannot be opened) and loads it.
-    static TEnhMetafile LoadFromFile(const std::string& fileName);
+    static TEnhMetafile LoadFromFile(const std::string& fileName, const TLoadOptions& options = {});
     // Reads one metafile from standard input as LoadFromFile reads a file,
     // `name` standing for it in messages. An enhanced metafile is read as far
     // as its header's byte count goes and no further; a placeable WMF to the
     // end of the stream. Neither may be larger than kStandardInputLimit
     // (TmvError with msg::StandardInputTooLarge).
-    static TEnhMetafile LoadFromStandardInput(const std::string& name);
+    static TEnhMetafile LoadFromStandardInput(const std::string& name, const TLoadOptions& options = {});
     static constexpr std::uint64_t kStandardInputLimit = 256u << 20;
 
     static bool IsEnhancedMetafile(std::span<const std::uint8_t> bytes);

@@ -40,7 +40,9 @@ TmvFont::TmvFont(const TLogFontW& logFont) : TmvGDI(TKind::Font) {
     Bold = logFont.Weight >= 700;
     Italic = logFont.Italic != 0;
     Underline = logFont.Underline != 0;
+    CharSet = logFont.CharSet;
     Name = Utf16ToAnsi(logFont.FaceName);
+    FaceName = logFont.FaceName;
 }
 
 std::string ReadTextUnits(const TmvFont* font, const TU16Array& units) {
@@ -65,16 +67,6 @@ std::string ReadTextUnits(const TmvFont* font, const TU16Array& units) {
     text = Utf16ToAnsi(wide);
     if (text.size() > n) text.resize(n);
     return text;
-}
-
-std::string WrapInFontCodes(const TmvFont& font, std::string text) {
-    const bool symbol = font.Name == "Symbol";
-    if (font.Underline) text.insert(0, "\\L");
-    if (symbol)
-        text.insert(0, "|b0|i0|c2;");
-    else
-        text.insert(0, std::string(font.Italic ? "|i1" : "|i0") + (font.Bold ? "|b1" : "|b0") + ";");
-    return "{\\f" + font.Name + text + "}";
 }
 
 std::uint32_t ResolveColorRef(std::uint32_t color) {

@@ -72,15 +72,14 @@ public:
     bool Bold = false;
     bool Italic = false;
     bool Underline = false;
+    std::uint8_t CharSet = 0; // the code page of its 8-bit texts
+    std::u16string FaceName;  // the name as the record gives it
 };
 
 // A text record's string as text: with the Symbol face the low bytes of its
 // private-range units, otherwise the units up to the first zero converted to
 // the code page and cut to the record's character count.
 std::string ReadTextUnits(const TmvFont* font, const TU16Array& units);
-// The text in the MTEXT format codes of the font (face, bold, italic,
-// underline; the Symbol face its own form).
-std::string WrapInFontCodes(const TmvFont& font, std::string text);
 
 // A COLORREF as the colour it names (0x00BBGGRR): PALETTERGB (flag byte 2)
 // is the colour itself, PALETTEINDEX (flag byte 1) an entry of the default

@@ -4,6 +4,9 @@
 
 #include "platform/TextMeasure.h"
 
+#include <functional>
+#include <string>
+
 namespace mv {
 
 struct TInterpretSettings {
@@ -14,6 +17,9 @@ struct TInterpretSettings {
     bool Classic = false;
     // Bitmaps become image figures (not in the classic interpretation).
     bool Images = true;
+    // Told, once each, what the drawing leaves out of the picture (a line of
+    // text); none = nobody is told.
+    std::function<void(const std::string& message)> OnWarning;
     // Text measurement; none = the platform's default. Not owned.
     ITextMeasure* TextMeasure = nullptr;
 

@@ -69,7 +69,6 @@ enum : std::uint16_t {
 constexpr std::size_t PlaceableHeaderSize = 22;
 constexpr std::size_t MetaHeaderSize = 18;
 constexpr std::size_t RecordHeaderSize = 6;
-constexpr std::uint8_t SymbolCharset = 2;
 constexpr std::uint16_t DefaultUnitsPerInch = 1440;
 // Enhanced object indices are the slot + 1 and the header counts them in 16 bits.
 constexpr std::uint32_t MaxSlots = 0xFFFE;
@@ -97,7 +96,8 @@ TRectL PointBounds(const TRecordReader& r, std::size_t at, std::size_t count) {
 
 class TWmfConverter {
 public:
-    explicit TWmfConverter(std::span<const std::uint8_t> file) : file_(file) {}
+    TWmfConverter(std::span<const std::uint8_t> file, const TLoadOptions& options)
+        : file_(file), classic_(options.Classic) {}
     std::vector<std::uint8_t> Run();
 
 private:
@@ -136,7 +136,12 @@ private:
         return static_cast<std::int32_t>(slot + 1);
     }
 
+    // The text of a font with the current character set, and how many bytes
+    // each of its UTF-16 units stands for.
+    std::u16string DecodeText(std::span<const std::uint8_t> text, std::vector<std::uint8_t>& unitBytes) const;
+
     std::span<const std::uint8_t> file_;
+    bool classic_ = false;
     TEmfWriter out_;
     std::vector<TSlot> slots_;
     // Freed slots below slots_.size(); every slot at or past the end is free.
@@ -514,25 +519,44 @@ void TWmfConverter::ExtTextOut(const TRecordReader& r) {
     WriteText(x, y, text, options & ~EtoPdy, rect, hasDx ? &r : nullptr, dxAt);
 }
 
+std::u16string TWmfConverter::DecodeText(std::span<const std::uint8_t> text,
+                                         std::vector<std::uint8_t>& unitBytes) const {
+    if (!classic_) return DecodeCharset(charSet_, text, &unitBytes);
+    // Classic: a symbol font's bytes are glyph codes, which Unicode keeps in
+    // the private-use block; every other font is read in the ANSI code page.
+    std::u16string units;
+    for (std::uint8_t b : text)
+        units.push_back(charSet_ == charset::Symbol
+                            ? static_cast<char16_t>(0xF000 | b)
+                            : static_cast<char16_t>(AnsiCharToUnicode(static_cast<char>(b))));
+    unitBytes.assign(text.size(), 1);
+    return units;
+}
+
 void TWmfConverter::WriteText(std::int32_t x, std::int32_t y, std::span<const std::uint8_t> text,
                               std::uint32_t options, const TRectL& rect, const TRecordReader* dxRecord,
                               std::size_t dxAt) {
-    const auto count = static_cast<std::uint32_t>(text.size());
+    std::vector<std::uint8_t> unitBytes;
+    const std::u16string units = DecodeText(text, unitBytes);
+    const auto count = static_cast<std::uint32_t>(units.size());
     constexpr std::uint32_t offString = 76; // the fixed part of EMR_EXTTEXTOUTW with its EMRTEXT
     const std::uint32_t stringBytes = (2 * count + 3) & ~3u;
     out_.Begin(emr::EXTTEXTOUTW).Rect(TRectL{}).I32(GmCompatible).F32(textScale_).F32(textScale_);
     out_.I32(x).I32(y).U32(count).U32(offString).U32(options).Rect(rect);
     out_.U32(dxRecord ? offString + stringBytes : 0);
-    // A symbol font's bytes are glyph codes, which Unicode keeps in the
-    // private-use block; every other font is read in the ANSI code page.
-    for (std::uint8_t b : text)
-        out_.U16(charSet_ == SymbolCharset
-                     ? static_cast<std::uint16_t>(0xF000 | b)
-                     : static_cast<std::uint16_t>(AnsiCharToUnicode(static_cast<char>(b))));
+    for (char16_t unit : units)
+        out_.U16(unit);
     out_.Pad4();
-    if (dxRecord)
-        for (std::size_t i = 0; i < count; ++i)
-            out_.I32(dxRecord->I16(dxAt + 2 * i));
+    if (dxRecord) {
+        // One advance per byte: a character of two bytes advances by both.
+        std::size_t at = dxAt;
+        for (std::uint8_t n : unitBytes) {
+            std::int32_t dx = 0;
+            for (std::uint8_t k = 0; k < n; ++k, at += 2)
+                dx += dxRecord->I16(at);
+            out_.I32(dx);
+        }
+    }
     out_.End();
 }
 
@@ -581,16 +605,15 @@ void TWmfConverter::CreateFont(const TRecordReader& r) {
         out_.I32(r.I16(2 * i)); // height, width, escapement, orientation, weight
     for (std::size_t i = 10; i < 18; ++i)
         out_.U8(r.U8(i)); // italic ... pitch and family
-    bool ended = false;
-    for (std::size_t i = 0; i < 32; ++i) {
-        const std::size_t at = 18 + i;
-        if (!ended && r.Has(at, 1) && r.U8(at) != 0)
-            out_.U16(static_cast<std::uint16_t>(AnsiCharToUnicode(static_cast<char>(r.U8(at)))));
-        else {
-            ended = true;
-            out_.U16(0);
-        }
-    }
+    std::vector<std::uint8_t> face;
+    for (std::size_t at = 18; at < 18 + 32 && r.Has(at, 1) && r.U8(at) != 0; ++at)
+        face.push_back(r.U8(at));
+    // A symbol font's name is written in letters all the same.
+    const std::u16string name =
+        classic_ ? DecodeCharset(charset::Ansi, face)
+                 : DecodeCharset(charSet == charset::Symbol ? std::uint8_t{charset::Ansi} : charSet, face);
+    for (std::size_t i = 0; i < 32; ++i)
+        out_.U16(i < name.size() ? name[i] : 0);
     out_.End();
 }
 
@@ -633,8 +656,9 @@ void TWmfConverter::RestoreDC(const TRecordReader& r) {
 
 } // namespace
 
-std::vector<std::uint8_t> ConvertPlaceableWmf(std::span<const std::uint8_t> file) {
-    return TWmfConverter(file).Run();
+std::vector<std::uint8_t> ConvertPlaceableWmf(std::span<const std::uint8_t> file,
+                                              const TLoadOptions& options) {
+    return TWmfConverter(file, options).Run();
 }
 
 } // namespace mv

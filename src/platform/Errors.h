@@ -66,6 +66,9 @@ inline constexpr const char* ReadPastEnd = "Versuch hinter dem Dateiende zu lese
 // A metafile on standard input is held in memory whole; larger ones are read from their file.
 inline constexpr const char* StandardInputTooLarge =
     "Metadatei auf der Standardeingabe ist größer als 256 MiB; größere Dateien bitte mit ihrem Namen angeben";
+// Followed by the face name in quotes.
+inline constexpr const char* GlyphTextLeftOut =
+    "Text aus Glyphennummern ausgelassen, Schrift nicht installiert: ";
 } // namespace msg
 
 // The message of a caught exception: its text, or "Unbekannter Fehler" for

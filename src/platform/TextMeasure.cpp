@@ -9,10 +9,12 @@
 #include FT_FREETYPE_H
 #include FT_ADVANCES_H
 #include FT_TRUETYPE_TABLES_H
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 namespace mv {
 
@@ -85,7 +87,53 @@ public:
         return h < 0 ? ems * -h : ems * h / metrics->CellPerEm;
     }
 
+    std::u16string GlyphsToText(std::string_view face, std::u16string_view glyphs) override {
+        if (face.empty() || glyphs.empty()) return {};
+        std::lock_guard<std::mutex> lock(mutex_);
+        const char* file = nullptr;
+        int index = 0;
+        const FcPatternPtr match = Match(AnsiToUtf8(face), true, file, index);
+        if (!match) return {};
+        const std::string fileKey = std::string(file) + "#" + std::to_string(index);
+        auto it = glyphMaps_.find(fileKey);
+        if (it == glyphMaps_.end()) it = glyphMaps_.emplace(fileKey, LoadGlyphMap(file, index)).first;
+        const std::vector<char32_t>& map = it->second;
+        std::u16string text;
+        text.reserve(glyphs.size());
+        for (char16_t glyph : glyphs) {
+            const char32_t c = glyph < map.size() ? map[glyph] : 0;
+            if (c == 0) return {}; // a glyph of no character: nothing sure to show
+            if (c > 0xFFFF) {
+                text.push_back(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
+                text.push_back(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
+            } else {
+                text.push_back(static_cast<char16_t>(c));
+            }
+        }
+        return text;
+    }
+
 private:
+    // The character of every glyph of a face through its Unicode map (or
+    // its symbol map), the lowest when several share one; empty when the
+    // face cannot be read.
+    std::vector<char32_t> LoadGlyphMap(const char* file, int index) {
+        std::vector<char32_t> map;
+        FT_Face raw = nullptr;
+        if (FT_New_Face(library_.get(), file, index, &raw) != 0) return map;
+        FTFacePtr face(raw);
+        if (FT_Select_Charmap(face.get(), FT_ENCODING_UNICODE) != 0 &&
+            FT_Select_Charmap(face.get(), FT_ENCODING_MS_SYMBOL) != 0)
+            return map;
+        map.assign(static_cast<std::size_t>(std::clamp<FT_Long>(face->num_glyphs, 0, 0x10000)), 0);
+        FT_UInt glyph = 0;
+        for (FT_ULong c = FT_Get_First_Char(face.get(), &glyph); glyph != 0;
+             c = FT_Get_Next_Char(face.get(), c, &glyph)) {
+            if (glyph < map.size() && map[glyph] == 0 && c <= 0x10FFFF) map[glyph] = static_cast<char32_t>(c);
+        }
+        return map;
+    }
+
     TMetricsPtr Lookup(std::string_view face) {
         std::lock_guard<std::mutex> lock(mutex_);
         std::string key = FoldAscii(face);
@@ -110,6 +158,20 @@ private:
     // differs from the asked one (fontconfig always finds some font) counts
     // as none, so that the caller uses the default face.
     TMetricsPtr Resolve(const std::string& family, bool exact) {
+        const char* file = nullptr;
+        int index = 0;
+        FcPatternPtr match = Match(family, exact, file, index);
+        if (!match) return nullptr;
+        std::string fileKey = file + std::string("#") + std::to_string(index);
+        if (auto it = byFile_.find(fileKey); it != byFile_.end()) return it->second;
+        TMetricsPtr metrics = Load(file, index);
+        if (metrics) byFile_.emplace(std::move(fileKey), metrics);
+        return metrics;
+    }
+
+    // The match of the family and its font file (valid while the match
+    // lives); none as Resolve says.
+    FcPatternPtr Match(const std::string& family, bool exact, const char*& file, int& index) {
         if (!library_ || !config_) return nullptr;
         FcPatternPtr pattern(FcPatternCreate());
         if (!pattern) return nullptr;
@@ -121,15 +183,12 @@ private:
         FcPatternPtr match(FcFontMatch(config_.get(), pattern.get(), &result));
         if (!match) return nullptr;
         if (exact && !HasFamily(match.get(), family)) return nullptr;
-        FcChar8* file = nullptr;
-        int index = 0;
-        if (FcPatternGetString(match.get(), FC_FILE, 0, &file) != FcResultMatch || !file) return nullptr;
+        FcChar8* name = nullptr;
+        if (FcPatternGetString(match.get(), FC_FILE, 0, &name) != FcResultMatch || !name) return nullptr;
+        index = 0;
         FcPatternGetInteger(match.get(), FC_INDEX, 0, &index);
-        std::string fileKey = reinterpret_cast<const char*>(file) + std::string("#") + std::to_string(index);
-        if (auto it = byFile_.find(fileKey); it != byFile_.end()) return it->second;
-        TMetricsPtr metrics = Load(reinterpret_cast<const char*>(file), index);
-        if (metrics) byFile_.emplace(std::move(fileKey), metrics);
-        return metrics;
+        file = reinterpret_cast<const char*>(name);
+        return match;
     }
 
     static bool HasFamily(FcPattern* match, const std::string& family) {
@@ -181,6 +240,8 @@ private:
     FcConfigPtr config_;
     std::map<std::string, TMetricsPtr> byName_;
     std::map<std::string, TMetricsPtr> byFile_;
+    // Per font file; only installed faces get here, so there are few.
+    std::map<std::string, std::vector<char32_t>> glyphMaps_;
     TMetricsPtr defaultMetrics_;
     bool defaultResolved_ = false;
 };

@@ -4,6 +4,7 @@
 // stand-in with fixed metrics.
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace mv {
@@ -18,6 +19,15 @@ public:
     // face name is in the code page too; an empty name, or one that names no
     // installed face, means the platform's default face.
     virtual double TextWidth(std::string_view face, std::int32_t height, std::string_view text) = 0;
+    // The characters that glyph indices of the face stand for, through the
+    // face's own character map (a symbol font's as U+F0xx). Empty when the
+    // face is not installed as itself (the glyphs of a stand-in differ) or a
+    // glyph has no character.
+    virtual std::u16string GlyphsToText(std::string_view face, std::u16string_view glyphs) {
+        (void)face;
+        (void)glyphs;
+        return {};
+    }
 };
 
 // The platform's measurement (FreeType and fontconfig). Safe to use from

@@ -107,6 +107,41 @@ TEST(BatchRun, ConvertsIntoNumberedNamesAndNeverOverwrites) {
     EXPECT_EQ(rec.Percents, (std::vector<int>{20, 40, 60, 80, 100}));
 }
 
+// What a drawing leaves out reaches the message lines once per file, after
+// the file's announcing line; the classic conversion has nothing to say.
+TEST(BatchRun, WarningsNameTheirFile) {
+    test::TEmfBuilder b;
+    b.CreateFont(1, u"No Such Face", -10).SelectObject(1);
+    for (int i = 0; i < 2; ++i) {
+        test::TRecordBytes r(84); // EMR_EXTTEXTOUTW of glyph indices
+        r.Rect(0, 0, 0, 0)
+            .U32(1)
+            .F32(1)
+            .F32(1)
+            .I32(0)
+            .I32(0)
+            .U32(1)
+            .U32(76)
+            .U32(0x10)
+            .Rect(0, 0, 0, 0)
+            .U32(0);
+        b.Add(r.U16(36));
+    }
+    TTempDir in, out;
+    test::WriteBytes(in / "glyphs.emf", b.Build());
+    TRecorder rec;
+    TBatchRunner runner = rec.Runner(out.Path().string());
+    runner.Run({in / "glyphs.emf"});
+    EXPECT_EQ(rec.Lines, (std::vector<std::string>{"Konvertiere " + (in / "glyphs.emf") + "...",
+                                                   "Warnung: " + (in / "glyphs.emf") + ": " +
+                                                       msg::GlyphTextLeftOut + "\"No Such Face\"",
+                                                   "1 Dateien konvertiert..."}));
+    runner.Options.Classic = true;
+    rec.Lines.clear();
+    runner.Run({in / "glyphs.emf"});
+    EXPECT_EQ(rec.Lines.size(), 2u);
+}
+
 TEST(BatchRun, OutputFolderIsResolvedAndCreated) {
     TTempDir in, base;
     test::WriteBytes(in / "plan.emf", SmallEmf());

@@ -1,6 +1,7 @@
 #include "GroupLines.h"
 
 #include "dxf/DXFExport.h"
+#include "figure/MTextCodes.h"
 #include "platform/Errors.h"
 
 #include <gtest/gtest.h>
@@ -97,6 +98,51 @@ TEST(MTextTest, LineBreaksBecomeParagraphCodesSoTheGroupsStayIntact) {
                                               "e\n"),
               "Gr\xF6\xDF"
               "e\\P");
+}
+
+// ---------------------------------------------------------------- contents
+
+TEST(MTextTest, TextCharactersThatAreCodesAreEscaped) {
+    EXPECT_EQ(EscapeMText("C:\\Temp\\{a}\xE4"), "C:\\\\Temp\\\\\\{a\\}\xE4");
+    EXPECT_EQ(WrapInFontCodes(EscapeMText("{x}"), "Arial", true, false, true), "{\\fArial|i0|b1;\\L\\{x\\}}");
+    EXPECT_EQ(WrapInFontCodes("ab", "Symbol", true, true, false), "{\\fSymbol|b0|i0|c2;ab}");
+    EXPECT_EQ(WrapInFontCodes("ab", "A;r|i{a}l\\", false, true, false), "{\\fArial|i1|b0;ab}");
+    EXPECT_EQ(WrapInFontCodes("ab", u"\uFF2D\uFF33 \u660E\u671D;\u00E9", false, false, false),
+              "{\\f\\U+FF2D\\U+FF33 \\U+660E\\U+671D\xE9|i0|b0;ab}");
+    // Unicode: Windows-1252 characters as bytes, the rest as codes; a
+    // character beyond the basic plane as its two halves; a lone half as
+    // U+FFFD; controls stay for the figure to turn into codes.
+    EXPECT_EQ(EncodeMText(u"\u20AC\u00E4\\{\u03C0\u4E2D}"), "\x80\xE4\\\\\\{\\U+03C0\\U+4E2D\\}");
+    EXPECT_EQ(EncodeMText(u"\U0001F600\u0081\n"), "\\U+D83D\\U+DE00\\U+0081\n");
+    EXPECT_EQ(EncodeMText(std::u16string(1, char16_t(0xDC00))), "\\U+FFFD");
+    // ... and back, as the preview shows them.
+    EXPECT_EQ(MTextToUtf8("{\\fArial|i0|b0;\\L\\{a\\}\\\\b\\U+03C0\\U+D83D\\U+DE00\\Pc\r\nd\xE4}"),
+              "{a}\\b\xCF\x80\xF0\x9F\x98\x80\nc\nd\xC3\xA4");
+}
+
+TEST(MTextTest, LongContentsGoAheadInChunksThatKeepCodesWhole) {
+    // 248 plain characters, then a code that would cross the 250th byte.
+    const std::string contents = std::string(248, 'a') + "\\U+03C0" + std::string(300, 'b') + "\\\\c";
+    const auto lines = EntityLinesOf(TmvExpDXFMText(Text(0, 0, 10, 10, contents)));
+    const auto chunks = ValuesOf(lines, 3);
+    ASSERT_EQ(chunks.size(), 2u);
+    EXPECT_EQ(chunks[0], std::string(248, 'a'));
+    EXPECT_EQ(chunks[1], "\\U+03C0" + std::string(243, 'b'));
+    EXPECT_EQ(ValuesOf(lines, 1), std::vector<std::string>{std::string(57, 'b') + "\\\\c"});
+    EXPECT_EQ(lines[lines.size() - 2], "  1"); // the chunks come first
+    // Exactly 250 characters still fit the one group.
+    EXPECT_TRUE(ValuesOf(EntityLinesOf(TmvExpDXFMText(Text(0, 0, 1, 1, std::string(250, 'x')))), 3).empty());
+    EXPECT_EQ(MTextChunkLength("\\fArial;x", 4), 4u); // a code longer than a chunk is cut
+}
+
+TEST(MTextTest, TrimmingNeverCutsAnEscapeOrCode) {
+    // Ten units after the font code, four of them escaped or coded and the
+    // closing brace counted: 25/90 of them is 3, 35/90 of them is 4.
+    TmvExpDXFMText text(Text(0, 0, 90, 10, "{\\fArial|i0|b0;a\\\\b\\{\\U+03C0cde\\}}"));
+    const auto pieces = Trim(text, {25, -20, 55, 20});
+    ASSERT_EQ(pieces.size(), 2u);
+    EXPECT_EQ(pieces[0].text, "{\\fArial|i0|b0;a\\\\b");
+    EXPECT_EQ(pieces[1].text, "{\\fArial|i0|b0;de\\}}");
 }
 
 // ---------------------------------------------------------------- rectangle

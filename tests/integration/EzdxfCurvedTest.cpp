@@ -84,6 +84,13 @@ void AddEveryKind(TmvDXFExport& ex) {
     d.Align = 0;
     d.Text = "bare text";
     ex.AddMText(d);
+    // Characters that are codes, escaped; contents longer than one value line.
+    d.Text = "{\\fArial|i0|b0;C:\\\\Temp\\\\\\{x\\}}";
+    ex.AddMText(d);
+    d.Text.clear();
+    for (int i = 0; i < 30; ++i)
+        d.Text += "chunk " + std::to_string(i) + " \\{x\\} ";
+    ex.AddMText(d);
 
     // Hatches: solid polygon with a hole, every pattern, circle and ellipse.
     d = TdxfExportData{};
@@ -147,6 +154,10 @@ TEST(EzdxfCurvedTest, EveryCurvedTextAndHatchEntityPassesTheAudit) {
         ++reported;
     }
     EXPECT_EQ(reported, files.size()) << output;
+    // The reader shows the texts themselves.
+    EXPECT_NE(output.find("mtext shows C:\\Temp\\{x}\n"), std::string::npos) << output;
+    EXPECT_NE(output.find("mtext shows chunk 0 {x} chunk 1"), std::string::npos) << output;
+    EXPECT_NE(output.find("chunk 28 {x} chunk 29 {x} \n"), std::string::npos) << output;
 }
 
 } // namespace

@@ -2,8 +2,8 @@
 """Opens DXF files with the independent reader ezdxf and audits them.
 
 Usage: ezdxf_audit.py FILE...
-Prints every audit error, every entity type found and the placement and file
-of every image; exits 1 when a file
+Prints every audit error, every entity type found, what each MTEXT shows and
+the placement and file of every image; exits 1 when a file
 cannot be read or its audit reports an error, 2 when ezdxf is missing.
 """
 import sys
@@ -30,6 +30,8 @@ def audit(path):
         print(f"{path}: IMAGE at {d.insert.x:g},{d.insert.y:g}"
               f" u {d.u_pixel.x:g},{d.u_pixel.y:g} v {d.v_pixel.x:g},{d.v_pixel.y:g}"
               f" size {d.image_size.x:g}x{d.image_size.y:g} file {name}")
+    for mtext in doc.modelspace().query("MTEXT"):
+        print(f"{path}: mtext shows " + mtext.plain_text().replace("\n", " | "))
     for error in auditor.errors:
         print(f"{path}: error {error.code}: {error.message}")
     for fix in auditor.fixes:

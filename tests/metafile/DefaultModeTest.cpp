@@ -367,6 +367,7 @@ TEST(FigureEmitter, ARecordedPathTakesTheShapesInsteadOfFigures) {
     emitter.Draw(shape, &brush, &pen);
     emitter.Text(TdxfExportData{});
     EXPECT_EQ(sink.Figures, 0);
+    recorder.End();
     const TFigurePath& path = recorder.Path();
     ASSERT_EQ(path.Subpaths().size(), 1u);
     EXPECT_EQ(path.Subpaths()[0].Points, shape.Path.Subpaths()[0].Points);

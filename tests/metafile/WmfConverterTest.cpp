@@ -242,6 +242,51 @@ TEST(WmfConverter, TextIsDecodedWithTheSelectedFontsCharacterSet) {
     EXPECT_EQ(TextOf(texts[3]), u"\uF061\uF062"); // the restore brings the symbol font back
 }
 
+// A Cyrillic and a Japanese font: their bytes are decoded with the font's
+// code page (advances summed over the two bytes of a character), their face
+// names as well; classic keeps reading every byte as Windows-1252.
+TEST(WmfConverter, OtherScriptsAreDecodedWithTheFontsCodePage) {
+    TWmfBuilder b;
+    b.CreateFont("Arial", -12, 204).CreateFont("\x82\x6C\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4E", -12, 128);
+    b.SelectObject(0).TextOut(0, 0, "\xCF\xF0\xE8\xE2\xE5\xF2"); // Privet in Windows-1251
+    // Nihon, "a", a lone lead byte at the end.
+    b.SelectObject(1).ExtTextOut(1, 2, 0,
+                                 "\x93\xFA\x96\x7B"
+                                 "a\x82",
+                                 {10, 1, 12, 2, 5, 7});
+    auto texts = [](const TEnhMetafile& mf) {
+        std::vector<TEmrRecord> found;
+        for (const auto& r : Body(mf))
+            if (r.Type == emr::EXTTEXTOUTW || r.Type == emr::EXTCREATEFONTINDIRECTW) found.push_back(r);
+        return found;
+    };
+    auto faceOf = [](const TEmrRecord& r) {
+        TRecordReader f(r.Bytes);
+        std::u16string face;
+        for (std::size_t at = 40; at < 104 && f.U16(at) != 0; at += 2)
+            face.push_back(static_cast<char16_t>(f.U16(at)));
+        return face;
+    };
+    const TEnhMetafile mf = Load(b.Build());
+    const auto found = texts(mf);
+    ASSERT_EQ(found.size(), 4u);
+    EXPECT_EQ(faceOf(found[1]), u"\uFF2D\uFF33 \u30B4\u30B7\u30C3\u30AF");
+    EXPECT_EQ(TextOf(found[2]), u"\u041F\u0440\u0438\u0432\u0435\u0442");
+    EXPECT_EQ(TextOf(found[3]), u"\u65E5\u672Ca\uFFFD");
+    TRecordReader t(found[3].Bytes);
+    const std::uint32_t offDx = t.U32(72);
+    EXPECT_EQ(
+        std::vector<std::int32_t>({t.I32(offDx), t.I32(offDx + 4), t.I32(offDx + 8), t.I32(offDx + 12)}),
+        std::vector<std::int32_t>({11, 14, 5, 7}));
+
+    // The records point into the metafile, which must outlive them.
+    const TEnhMetafile classicMf = TEnhMetafile::FromFileBytes(b.Build(), {.Classic = true});
+    const auto classic = texts(classicMf);
+    EXPECT_EQ(faceOf(classic[1]).size(), 13u);
+    EXPECT_EQ(TextOf(classic[2]), u"\u00CF\u00F0\u00E8\u00E2\u00E5\u00F2");
+    EXPECT_EQ(TextOf(classic[3]).size(), 6u);
+}
+
 TEST(WmfConverter, ExtTextOutCarriesRectangleAndAdvances) {
     TWmfBuilder b;
     b.ExtTextOut(5, 6, 4, "abc", {7, -8, 9}, {1, 2}, {30, 40});

@@ -62,5 +62,68 @@ TEST(CodePage, Utf8ToAnsiRefusesMalformedInput) {
     EXPECT_EQ(Utf8ToAnsi(""), "");
 }
 
+std::u16string Decode(std::uint8_t charSet, std::string_view bytes,
+                      std::vector<std::uint8_t>* counts = nullptr) {
+    return DecodeCharset(
+        charSet, std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()), counts);
+}
+
+TEST(CodePage, FontCharacterSetsDecodeWithTheirCodePage) {
+    EXPECT_EQ(Decode(charset::Russian, "\xCF\xF0\xE8\xE2\xE5\xF2"), u"\u041F\u0440\u0438\u0432\u0435\u0442");
+    EXPECT_EQ(Decode(charset::Greek, "\xF0\xE9"), u"\u03C0\u03B9");
+    EXPECT_EQ(Decode(charset::EastEurope, "\xB3\xF3"
+                                          "d\xBF"),
+              u"\u0142\u00F3d\u017C");
+    EXPECT_EQ(Decode(charset::Hebrew, "\xF9"), u"\u05E9");
+    EXPECT_EQ(Decode(charset::Oem, "\x81\xC4"), u"\u00FC\u2500");
+    // ANSI, DEFAULT and unknown sets share the program's Windows-1252 table;
+    // a symbol font's bytes stay glyph codes.
+    EXPECT_EQ(Decode(charset::Ansi, "\x80\x81"), u"\u20AC\u0081");
+    EXPECT_EQ(Decode(99, "\xE4"), u"\u00E4");
+    EXPECT_EQ(Decode(charset::Symbol, "p\xAE"), u"\uF070\uF0AE");
+    // A byte the code page leaves undefined.
+    EXPECT_EQ(Decode(charset::Greek, "a\xAA"), u"a\uFFFD");
+}
+
+TEST(CodePage, DoubleByteCodePagesCountTheBytesOfEachCharacter) {
+    std::vector<std::uint8_t> counts;
+    // Nihon, a half-width katakana, a lead byte before "!" that is no trail
+    // byte (read again), and a lead byte cut off at the end.
+    EXPECT_EQ(Decode(charset::ShiftJis, "\x93\xFA\x96\x7B\xB1\x81!\x88", &counts),
+              u"\u65E5\u672C\uFF71\uFFFD!\uFFFD");
+    EXPECT_EQ(counts, (std::vector<std::uint8_t>{2, 2, 1, 1, 1, 1}));
+    EXPECT_EQ(Decode(charset::Hangul, "\xC7\xD1"), u"\uD55C");
+    EXPECT_EQ(Decode(charset::Gb2312, "\xD6\xD0"), u"\u4E2D");
+    EXPECT_EQ(Decode(charset::ChineseBig5, "\xA4\xA4"), u"\u4E2D");
+    EXPECT_EQ(Decode(charset::Johab, "\xD0\x65"), u"\uD55C");
+    EXPECT_EQ(Decode(charset::ShiftJis, ""), u"");
+}
+
+TEST(CodePage, SymbolFacesShowTheirCharacters) {
+    EXPECT_EQ(SymbolFaceOf("SYMBOL", charset::Default), TSymbolFace::Symbol);
+    EXPECT_EQ(SymbolFaceOf("Wingdings", charset::Symbol), TSymbolFace::Wingdings);
+    EXPECT_EQ(SymbolFaceOf("webdings", charset::Ansi), TSymbolFace::Webdings);
+    EXPECT_EQ(SymbolFaceOf("Symbol Set", charset::Ansi), TSymbolFace::None);
+    EXPECT_EQ(SymbolFaceOf("Marlett", charset::Symbol), TSymbolFace::Other);
+    const TSymbolFace s = TSymbolFace::Symbol;
+    EXPECT_EQ(SymbolToUnicode(s, 0xF070), U'\u03C0'); // pi
+    EXPECT_EQ(SymbolToUnicode(s, 0xF0AE), U'\u2192'); // arrow right
+    EXPECT_EQ(SymbolToUnicode(s, 0xF0B7), U'\u2022'); // bullet
+    EXPECT_EQ(SymbolToUnicode(s, 0xF053), U'\u03A3');
+    EXPECT_EQ(SymbolToUnicode(s, 'a'), U'\u03B1'); // the byte itself works too
+    EXPECT_EQ(SymbolToUnicode(s, 0xF0F0), 0u);     // nothing drawn there
+    EXPECT_EQ(SymbolToUnicode(s, 0xF010), U'\uF010');
+    EXPECT_EQ(SymbolToUnicode(s, 0x03C0), U'\u03C0');
+    const TSymbolFace w = TSymbolFace::Wingdings;
+    EXPECT_EQ(SymbolToUnicode(w, 0xF0FC), U'\u2713');
+    EXPECT_EQ(SymbolToUnicode(w, 0xF041), U'\u270C');
+    EXPECT_EQ(SymbolToUnicode(w, 0xF084), U'\u2463'); // circled 4
+    EXPECT_EQ(SymbolToUnicode(w, 0xF0C0), U'\u2022'); // a picture the table lacks
+    EXPECT_EQ(SymbolToUnicode(w, 0xF020), U' ');
+    EXPECT_EQ(SymbolToUnicode(TSymbolFace::Webdings, 'a'), U'\u2022');
+    EXPECT_EQ(SymbolToUnicode(TSymbolFace::Other, 0xF0E4), U'\u00E4');
+    EXPECT_EQ(SymbolToUnicode(TSymbolFace::None, 0xF070), U'\uF070');
+}
+
 } // namespace
 } // namespace mv

@@ -109,5 +109,18 @@ TEST(TextMeasure, SeveralThreadsMeasureAtOnce) {
         EXPECT_DOUBLE_EQ(r, expected);
 }
 
+// Glyph numbers belong to one font file: only the face itself may read
+// them, and a glyph without a character makes the whole text unreadable.
+TEST(TextMeasure, GlyphIndicesAreReadThroughTheFaceItself) {
+    ITextMeasure& m = DefaultTextMeasure();
+    EXPECT_EQ(m.GlyphsToText("No Such Face", u"\x0024"), u"");
+    EXPECT_EQ(m.GlyphsToText("", u"\x0024"), u"");
+    if (m.GlyphsToText("DejaVu Sans", u"\x0024").empty()) GTEST_SKIP() << "DejaVu Sans is not installed";
+    // The glyphs of the letters follow the standard order of TrueType fonts.
+    EXPECT_EQ(m.GlyphsToText("DejaVu Sans", u"\x002B\x0048\x004F\x004F\x0052"), u"Hello");
+    EXPECT_EQ(m.GlyphsToText("dejavu sans", std::u16string_view(u"\x0024\x0000", 2)), u""); // .notdef
+    EXPECT_EQ(m.GlyphsToText("DejaVu Sans", u"\xFFFF"), u"");
+}
+
 } // namespace
 } // namespace mv
