@@ -34,6 +34,9 @@ void AddClass(TGroupWriter& out, const char* record, const char* className, std:
 
 void TmvDXFExport::PlanImageObjects() {
     imageDefs_.clear();
+    // Figures handed over from a list made without an image set (the
+    // preview's) have no file to name: no definitions for them.
+    if (!images_) return;
     if (replay_) {
         for (const TImageUse& use : replayImages_)
             PlanImageDef(use);
