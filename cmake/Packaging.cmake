@@ -53,7 +53,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # run time, the Python module is loaded by Debian's python3 (3.11), and texts
 # are measured with whatever fonts fontconfig finds.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-dejavu-core, qt6-translations-l10n, python3 (>= 3.11), python3 (<< 3.12)")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-dejavu-core, fonts-liberation, qt6-translations-l10n, python3 (>= 3.11), python3 (<< 3.12)")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "python3-ezdxf, python3-distributed")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

@@ -5,7 +5,7 @@
 set -euo pipefail
 packages=(build-essential cmake pkg-config clang-format
   libgtest-dev libgmock-dev googletest libbenchmark-dev libcli11-dev
-  libfreetype-dev libfontconfig-dev libpng-dev fontconfig fonts-dejavu-core
+  libfreetype-dev libfontconfig-dev libpng-dev fontconfig fonts-dejavu-core fonts-liberation
   qt6-base-dev qt6-translations-l10n python3 python3-ezdxf xvfb xauth locales
   python3-dev pybind11-dev python3-pybind11 python3-distributed
   dpkg-dev file lintian groff-base groff mandoc bash bash-completion zsh)

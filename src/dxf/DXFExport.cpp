@@ -18,7 +18,7 @@ namespace mv {
 
 namespace {
 
-// The text widths of the first play, handed out again in the same order to
+// The text widths (and capital heights) of the first play, handed out again in the same order to
 // every later play, which asks for the same texts: measuring with the fonts
 // is the dearest part of playing a drawing.
 class TKeptWidths : public ITextMeasure {
@@ -26,6 +26,18 @@ public:
     explicit TKeptWidths(ITextMeasure& measure) : measure_(&measure) {}
     double TextWidth(std::string_view face, std::int32_t height, std::string_view text) override {
         if (measure_) return widths_.emplace_back(measure_->TextWidth(face, height, text));
+        if (next_ >= widths_.size()) throw std::logic_error("a drawing played again asked for other texts");
+        return widths_[next_++];
+    }
+    double StyledTextWidth(std::string_view face, bool bold, bool italic, std::int32_t height,
+                           std::string_view text) override {
+        if (measure_)
+            return widths_.emplace_back(measure_->StyledTextWidth(face, bold, italic, height, text));
+        if (next_ >= widths_.size()) throw std::logic_error("a drawing played again asked for other texts");
+        return widths_[next_++];
+    }
+    double CapHeight(std::string_view face, std::int32_t height) override {
+        if (measure_) return widths_.emplace_back(measure_->CapHeight(face, height));
         if (next_ >= widths_.size()) throw std::logic_error("a drawing played again asked for other texts");
         return widths_[next_++];
     }

@@ -55,12 +55,13 @@ std::string TmvExpDXFMText::ContentsForFile(std::string_view contents) {
 }
 
 std::size_t TmvExpDXFMText::PlainPartStart(std::string_view contents) {
-    // Font codes end at the first ";"; an underline code directly after it
-    // belongs to the prefix as well.
+    // Font codes end at the first ";"; an underline code and a width code
+    // directly after it belong to the prefix as well.
     const std::size_t semicolon = contents.find(';');
     if (semicolon == std::string_view::npos) return 0;
     std::size_t start = semicolon + 1;
     if (contents.substr(start, 2) == "\\L") start += 2;
+    if (contents.substr(start, 2) == "\\W") start += MTextUnitLength(contents, start);
     return start;
 }
 
@@ -69,6 +70,11 @@ void TmvExpDXFMText::Export(TGroupWriter& out) const {
     out.AddColor(Data);
     out.AddPoint(10, Data.Point1);
     AddReal(out, 40, out.ScaleValue(Data.Height));
+    // A text fitted to its width by a width code gets a reference width with
+    // room to spare: some readers wrap a fitted text that has none.
+    const std::string_view prefix = std::string_view(Data.Text).substr(0, PlainPartStart(Data.Text));
+    if (prefix.find("\\W") != std::string_view::npos && Data.TextWidth > 0)
+        AddReal(out, 41, out.ScaleValue(2 * Data.TextWidth));
     if (Data.Rotation != 0) AddReal(out, 50, Data.Rotation);
     if (Data.Align != 0) out.AddInt(71, Data.Align + 1);
     std::string converted;

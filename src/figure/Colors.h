@@ -14,6 +14,12 @@ extern const std::array<std::uint8_t, 256> ColorCubeTable;
 // or 250 when alternativeBlack is set.
 std::int32_t ColorToIndex(std::uint32_t color, bool alternativeBlack);
 
+// A Windows colour (0x00BBGGRR) as the true colour of a description
+// (0x00RRGGBB).
+constexpr std::int32_t TrueColorOf(std::uint32_t color) {
+    return static_cast<std::int32_t>(((color & 0xFF) << 16) | (color & 0xFF00) | ((color >> 16) & 0xFF));
+}
+
 // The colour that a DXF colour number 1 to 255 stands for in the standard
 // palette, as 0x00RRGGBB (7 as white); -1 for any other number.
 std::int32_t IndexToRgb(std::int32_t index);

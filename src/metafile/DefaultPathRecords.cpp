@@ -6,16 +6,12 @@
 #include "metafile/PathFigures.h"
 #include "metafile/RecordShapes.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace mv {
 
 namespace {
-
-// 0x00BBGGRR as the description's 0x00RRGGBB.
-std::int32_t TrueColorOfRgb(std::uint32_t bgr) {
-    return static_cast<std::int32_t>(((bgr & 0xFF) << 16) | (bgr & 0xFF00) | ((bgr >> 16) & 0xFF));
-}
 
 TFigurePath LoopPath(const std::vector<TFigPoint>& loop) {
     TFigurePath path;
@@ -171,7 +167,7 @@ void TmvDefaultPlayer::GradientFill(const TRecordReader& r) {
         loops.push_back(pieces[i].Loop);
         if (i + 1 < pieces.size() && pieces[i + 1].Rgb == pieces[i].Rgb) continue;
         const std::uint32_t rgb = pieces[i].Rgb;
-        FillLoopsHatch(loops, TFillLook{ColorToIndex(rgb, AlternativeBlack()), TrueColorOfRgb(rgb)},
+        FillLoopsHatch(loops, TFillLook{ColorToIndex(rgb, AlternativeBlack()), TrueColorOf(rgb)},
                        emitter_.Sink());
         loops.clear();
     }
@@ -187,7 +183,7 @@ void TmvDefaultPlayer::BitBlt(const TRecordReader& r) {
     case TEmrBlitArea::BLACKNESS:
     case TEmrBlitArea::WHITENESS: {
         const std::uint32_t rgb = rec.BitBltRasterOperation == TEmrBlitArea::WHITENESS ? 0xFFFFFF : 0;
-        look = TFillLook{ColorToIndex(rgb, AlternativeBlack()), TrueColorOfRgb(rgb)};
+        look = TFillLook{ColorToIndex(rgb, AlternativeBlack()), TrueColorOf(rgb)};
         break;
     }
     default:
@@ -199,6 +195,34 @@ void TmvDefaultPlayer::BitBlt(const TRecordReader& r) {
     shape.Path = LoopPath(RectLoop(x0, y0, x0 + rec.cxDest, y0 + rec.cyDest, LogicalMapper()));
     shape.IsRectangle = true;
     emitter_.Fill(shape, *look);
+}
+
+void TmvDefaultPlayer::OpaqueBox(const TRectL& box) {
+    // Inside a path bracket a text adds nothing, and neither does its box.
+    if (emitter_.Recording) return;
+    if (box.Left == box.Right || box.Top == box.Bottom) return;
+    std::vector<TFigPoint> loop = RectLoop(box.Left, box.Top, box.Right, box.Bottom, LogicalMapper());
+    const TPictureFrame& frame = state_.Mapping.Frame();
+    const bool upright = loop[0].y == loop[1].y || loop[0].x == loop[1].x;
+    if (upright && frame.Width() > 0 && frame.Height() > 0) {
+        // The box paints the picture's surface only. Programs erase the
+        // whole surface this way, far beyond the picture at times.
+        for (TFigPoint& p : loop)
+            p = TFigPoint{std::clamp(p.x, 0.0, frame.Width()), std::clamp(p.y, 0.0, frame.Height())};
+        TFigBox area;
+        for (const TFigPoint& p : loop)
+            area.Take(p);
+        if (!(area.MaxX > area.MinX && area.MaxY > area.MinY)) return;
+        // White on the whole surface is the paper itself.
+        const bool wholeSurface =
+            area.MinX == 0 && area.MinY == 0 && area.MaxX == frame.Width() && area.MaxY == frame.Height();
+        if (wholeSurface && (state_.BkColor & 0xFFFFFF) == 0xFFFFFF) return;
+    }
+    const std::uint32_t rgb = state_.BkColor;
+    TDrawShape shape;
+    shape.Path = LoopPath(loop);
+    shape.IsRectangle = true;
+    emitter_.Fill(shape, TFillLook{ColorToIndex(rgb, AlternativeBlack()), TrueColorOf(rgb)});
 }
 
 } // namespace mv

@@ -19,10 +19,6 @@ namespace {
 
 constexpr double kPi = std::numbers::pi;
 
-// 0x00BBGGRR as 0x00RRGGBB.
-std::int32_t TrueColorOf(std::uint32_t bgr) {
-    return static_cast<std::int32_t>(((bgr & 0xFF) << 16) | (bgr & 0xFF00) | ((bgr >> 16) & 0xFF));
-}
 
 TAffine AffineOf(const TXForm& x) {
     return TAffine::From(x);
@@ -807,68 +803,6 @@ void TmvDefaultPlayer::AngleArc(const TRecordReader& r) {
     const double ex = rec.Center.x + radius * std::cos(s1), ey = rec.Center.y - radius * std::sin(s1);
     state_.Position = TFigPoint{ex, ey};
     DrawShape(shape, false);
-}
-
-// ---------------------------------------------------------------- text
-
-void TmvDefaultPlayer::ExtTextOut(const TRecordReader& r) {
-    constexpr std::uint32_t TA_UPDATECP = 1;
-    const TEmrExtTextOutW rec = DecodeExtTextOutW(r);
-    if (rec.Chars < 0) throw ERangeError();
-    if (rec.Chars == 0) return;
-    const TmvFont* font = state_.Font.get();
-    // Every character the font shows; measured in the code page.
-    const std::u16string shown =
-        ShownText(DecodeTextString(r, static_cast<std::uint32_t>(rec.Chars)), DecodeTextOptions(r));
-    const std::string text = Utf16ToAnsi(shown);
-    if (text.empty()) return;
-    const TMapping& m = state_.Mapping;
-    const bool updateCP = (state_.TextAlign & TA_UPDATECP) != 0;
-    const TFigPoint at = updateCP ? PositionPoint() : m.MapPoint(rec.Reference.x, rec.Reference.y);
-
-    TdxfExportData d;
-    d.Color = ColorToIndex(state_.TextColor, AlternativeBlack());
-    d.TrueColor = TrueColorOf(state_.TextColor);
-    // The device's own font is about twelve pixels high.
-    const std::int32_t logicalHeight = font && font->Height != 0 ? font->Height : 0;
-    const double height = logicalHeight != 0 ? Length(m.MapVector(0, std::fabs(double(logicalHeight))))
-                                             : 12 * m.Frame().UnitsPerPixelY();
-    d.Height = static_cast<float>(height / 1.6);
-    const double escapement = font ? font->Escapement / 10.0 : 0;
-    const TFigPoint xAxis = m.MapVector(1, 0);
-    // The escapement turns counter-clockwise in logical space as a screen
-    // shows it (y downward); a mapping that turns y up turns it round.
-    const double a = escapement * kPi / 180;
-    const TFigPoint baseline = m.MapVector(std::cos(a), -std::sin(a));
-    d.Rotation = static_cast<float>(std::atan2(baseline.y, baseline.x) * 180 / kPi);
-    d.Flags = font && font->Italic ? FigureFlags::Italic : FigureFlags::None;
-    std::uint8_t align = (state_.TextAlign & (8 | 16)) ? 6 : 0;
-    if (state_.TextAlign & 4)
-        align += 1;
-    else if (state_.TextAlign & 2)
-        align += 2;
-    d.Align = align;
-
-    // Widths in logical units of the font, then along the baseline in figure units.
-    const std::int32_t measureHeight = logicalHeight != 0 ? logicalHeight : 12;
-    // The width is measured in the default face as the classic mode does;
-    // only the advance of the position needs the font's own face.
-    const double logicalWidth = settings_.Measure().TextWidth("", measureHeight, text);
-    const double unitWidth = logicalHeight != 0 ? Length(xAxis) : m.Frame().UnitsPerPixelX();
-    d.TextWidth = static_cast<float>(logicalWidth * unitWidth);
-    if (updateCP) {
-        const double advance =
-            font ? settings_.Measure().TextWidth(font->Name, measureHeight, text) : logicalWidth;
-        if (std::isfinite(advance)) {
-            state_.Position.x += advance * std::cos(a);
-            state_.Position.y -= advance * std::sin(a);
-        }
-    }
-    // Blanks move the position but make no figure.
-    if (IsBlankText(shown)) return;
-    d.Text = TextContents(shown);
-    d.Point1 = ToDxf(at);
-    emitter_.Text(d);
 }
 
 } // namespace mv

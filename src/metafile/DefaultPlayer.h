@@ -91,16 +91,21 @@ private:
     void ArcRecord(const TRecordReader& r, std::uint32_t type);
     void AngleArc(const TRecordReader& r);
     void ExtTextOut(const TRecordReader& r);
+    // ETO_OPAQUE: the box of a text record filled in the background colour.
+    void OpaqueBox(const TRectL& box);
 
     // Text (TextRecords.cpp).
     // EMR_EXTTEXTOUTA, EMR_POLYTEXTOUTA/W and EMR_SMALLTEXTOUT, played as the
     // EMR_EXTTEXTOUTW records they amount to.
     void OtherTextRecord(const TEmrRecord& record);
     // The characters that the units show in the selected font (empty when
-    // there are none to show).
-    std::u16string ShownText(const TU16Array& units, std::uint32_t options);
-    // The MTEXT contents of a shown text in the selected font.
-    std::string TextContents(std::u16string_view shown) const;
+    // there are none to show). Advances, when given, are kept one per
+    // character shown (or emptied when that cannot be told).
+    std::u16string ShownText(const TU16Array& units, std::uint32_t options,
+                             std::vector<std::int32_t>* advances = nullptr);
+    // The MTEXT contents of a shown text in the selected font, with a width
+    // code ahead of the characters.
+    std::string TextContents(std::u16string_view shown, std::string_view widthCode = {}) const;
     // Reports something left out of the drawing, each message once.
     void Warn(const std::string& message);
 

@@ -78,7 +78,8 @@ TEmrText ReadEmrText(const TRecordReader& r, std::size_t at, std::size_t charByt
     text.Rectangle = ReadRectL(r, at + 20);
     const std::uint32_t offDx = r.U32(at + 36);
     text.String = r.Bytes(offString, std::uint64_t{text.Chars} * charBytes);
-    if (offDx != 0 && text.Chars != 0) text.Dx = r.U32Array(offDx, text.Chars);
+    const std::uint64_t advances = std::uint64_t{text.Chars} * ((text.Options & eto::Pdy) != 0 ? 2 : 1);
+    if (offDx != 0 && text.Chars != 0) text.Dx = r.U32Array(offDx, advances);
     return text;
 }
 
@@ -213,6 +214,20 @@ TEmrGdiComment DecodeGdiComment(const TRecordReader& r) {
 
 std::uint32_t DecodeTextOptions(const TRecordReader& r) {
     return r.Has(52, 4) ? r.U32(52) : 0;
+}
+
+TEmrTextLayout DecodeTextLayout(const TRecordReader& r, std::uint32_t chars) {
+    TEmrTextLayout layout;
+    layout.Options = DecodeTextOptions(r);
+    if (r.Has(56, 16)) layout.Rectangle = ReadRectL(r, 56);
+    if (chars == 0 || !r.Has(72, 4)) return layout;
+    const std::uint32_t offDx = r.U32(72);
+    const std::size_t stride = (layout.Options & eto::Pdy) != 0 ? 8 : 4;
+    if (offDx == 0 || !r.Has(offDx, std::size_t{chars} * stride)) return layout;
+    layout.Advances.reserve(chars);
+    for (std::size_t i = 0; i < chars; ++i)
+        layout.Advances.push_back(r.I32(offDx + i * stride));
+    return layout;
 }
 
 TEmrSetWindowOrgEx DecodeSetWindowOrgEx(const TRecordReader& r) {

@@ -89,15 +89,17 @@ TEmrAngleArc DecodeAngleArc(const TRecordReader& r);
 // ExtTextOut options that change how a text record is read.
 namespace eto {
 enum : std::uint32_t {
+    Opaque = 0x2,       // the rectangle is filled with the background colour
     GlyphIndex = 0x10,  // the string holds glyph indices, not characters
     NoRect = 0x100,     // EMR_SMALLTEXTOUT: no clipping rectangle
     SmallChars = 0x200, // EMR_SMALLTEXTOUT: one byte per character
+    Pdy = 0x2000,       // the advances come in pairs: along and across the baseline
 };
 } // namespace eto
 
 // One EMRTEXT of EMR_EXTTEXTOUTA or EMR_POLYTEXTOUTA/W: Chars characters of
 // one byte (the font's code page) or two (UTF-16) at offString, and an
-// advance per character at offDx (none when offDx is 0).
+// advance per character at offDx (none when offDx is 0), two with eto::Pdy.
 struct TEmrText {
     TPointL Reference;
     std::uint32_t Chars = 0;
@@ -158,6 +160,18 @@ TEmrExtTextOutW DecodeExtTextOutW(const TRecordReader& r);
 TU16Array DecodeTextString(const TRecordReader& r, std::uint32_t chars);
 // The EMRTEXT's options (eto::...); 0 when the record ends before them.
 std::uint32_t DecodeTextOptions(const TRecordReader& r);
+
+// What the default mode reads of an EMR_EXTTEXTOUTW besides its string: the
+// options, the rectangle and the advance of each character along the
+// baseline (the first of each pair with eto::Pdy). Fields the record does
+// not hold stay empty; advances that do not fit are left out, so the text
+// keeps the font's own spacing.
+struct TEmrTextLayout {
+    std::uint32_t Options = 0;
+    TRectL Rectangle;
+    std::vector<std::int32_t> Advances; // none, or one per character
+};
+TEmrTextLayout DecodeTextLayout(const TRecordReader& r, std::uint32_t chars);
 
 // ---------------------------------------------------------------- header
 

@@ -37,6 +37,7 @@ constexpr std::size_t kMaxCachedNames = 512;
 struct TFaceMetrics {
     std::array<double, 256> Advance{};
     double CellPerEm = 1.0;
+    double CapPerEm = 0.7;
 };
 
 using TMetricsPtr = std::shared_ptr<const TFaceMetrics>;
@@ -75,8 +76,13 @@ public:
     }
 
     double TextWidth(std::string_view face, std::int32_t height, std::string_view text) override {
+        return StyledTextWidth(face, false, false, height, text);
+    }
+
+    double StyledTextWidth(std::string_view face, bool bold, bool italic, std::int32_t height,
+                           std::string_view text) override {
         if (text.empty()) return 0.0;
-        TMetricsPtr metrics = Lookup(face);
+        TMetricsPtr metrics = Lookup(face, bold, italic);
         double h = height == 0 ? kDefaultCellHeight : static_cast<double>(height);
         if (!metrics) return kEstimatePerChar * std::fabs(h) * static_cast<double>(text.size());
         double ems = 0.0;
@@ -85,6 +91,13 @@ public:
         // Negative: the em height; positive: the cell height, which spans
         // CellPerEm ems.
         return h < 0 ? ems * -h : ems * h / metrics->CellPerEm;
+    }
+
+    double CapHeight(std::string_view face, std::int32_t height) override {
+        TMetricsPtr metrics = Lookup(face);
+        const double h = height == 0 ? kDefaultCellHeight : static_cast<double>(height);
+        if (!metrics) return std::fabs(h) / 1.6;
+        return (h < 0 ? -h : h / metrics->CellPerEm) * metrics->CapPerEm;
     }
 
     std::u16string GlyphsToText(std::string_view face, std::u16string_view glyphs) override {
@@ -134,12 +147,14 @@ private:
         return map;
     }
 
-    TMetricsPtr Lookup(std::string_view face) {
+    TMetricsPtr Lookup(std::string_view face, bool bold = false, bool italic = false) {
         std::lock_guard<std::mutex> lock(mutex_);
         std::string key = FoldAscii(face);
+        if (bold) key += "|b";
+        if (italic) key += "|i";
         if (auto it = byName_.find(key); it != byName_.end()) return it->second;
         TMetricsPtr metrics;
-        if (!face.empty()) metrics = Resolve(AnsiToUtf8(face), true);
+        if (!face.empty()) metrics = Resolve(AnsiToUtf8(face), true, bold, italic);
         if (!metrics) metrics = Default();
         if (byName_.size() >= kMaxCachedNames) byName_.clear();
         byName_.emplace(std::move(key), metrics);
@@ -157,10 +172,10 @@ private:
     // Asks fontconfig for the family; with exact set, a match whose family
     // differs from the asked one (fontconfig always finds some font) counts
     // as none, so that the caller uses the default face.
-    TMetricsPtr Resolve(const std::string& family, bool exact) {
+    TMetricsPtr Resolve(const std::string& family, bool exact, bool bold = false, bool italic = false) {
         const char* file = nullptr;
         int index = 0;
-        FcPatternPtr match = Match(family, exact, file, index);
+        FcPatternPtr match = Match(family, exact, file, index, bold, italic);
         if (!match) return nullptr;
         std::string fileKey = file + std::string("#") + std::to_string(index);
         if (auto it = byFile_.find(fileKey); it != byFile_.end()) return it->second;
@@ -171,11 +186,14 @@ private:
 
     // The match of the family and its font file (valid while the match
     // lives); none as Resolve says.
-    FcPatternPtr Match(const std::string& family, bool exact, const char*& file, int& index) {
+    FcPatternPtr Match(const std::string& family, bool exact, const char*& file, int& index,
+                       bool bold = false, bool italic = false) {
         if (!library_ || !config_) return nullptr;
         FcPatternPtr pattern(FcPatternCreate());
         if (!pattern) return nullptr;
         FcPatternAddString(pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+        if (bold) FcPatternAddInteger(pattern.get(), FC_WEIGHT, FC_WEIGHT_BOLD);
+        if (italic) FcPatternAddInteger(pattern.get(), FC_SLANT, FC_SLANT_ITALIC);
         FcPatternAddBool(pattern.get(), FC_SCALABLE, FcTrue);
         FcConfigSubstitute(config_.get(), pattern.get(), FcMatchPattern);
         FcDefaultSubstitute(pattern.get());
@@ -232,6 +250,15 @@ private:
         if (cell <= 0.0) cell = double(face->ascender) - double(face->descender);
         if (cell <= 0.0) cell = em;
         metrics->CellPerEm = cell / em;
+        // The capital height from the OS/2 table (version 2 on), else the top of "H".
+        double cap = 0.0;
+        if (os2 && os2->version != 0xFFFF && os2->version >= 2) cap = double(os2->sCapHeight);
+        if (cap <= 0.0 && !symbol) {
+            const FT_UInt h = FT_Get_Char_Index(face.get(), 'H');
+            if (h != 0 && FT_Load_Glyph(face.get(), h, FT_LOAD_NO_SCALE) == 0)
+                cap = double(face->glyph->metrics.horiBearingY);
+        }
+        if (cap > 0.0 && cap <= em) metrics->CapPerEm = cap / em;
         return metrics;
     }
 
@@ -247,6 +274,27 @@ private:
 };
 
 } // namespace
+
+std::string_view MetricCompatibleFace(std::string_view face) {
+    struct TTwin {
+        std::string_view Face, Twin;
+    };
+    static constexpr TTwin kTwins[] = {
+        {"arial", "Liberation Sans"},
+        {"helvetica", "Liberation Sans"},
+        {"arial narrow", "Liberation Sans Narrow"},
+        {"times new roman", "Liberation Serif"},
+        {"times", "Liberation Serif"},
+        {"courier new", "Liberation Mono"},
+        {"courier", "Liberation Mono"},
+        {"calibri", "Carlito"},
+        {"cambria", "Caladea"},
+    };
+    const std::string folded = FoldAscii(face);
+    for (const TTwin& twin : kTwins)
+        if (folded == twin.Face) return twin.Twin;
+    return face;
+}
 
 ITextMeasure& DefaultTextMeasure() {
     static TFontTextMeasure measure;

@@ -310,6 +310,22 @@ TEST_F(DefaultModeTest, TextTurnsWithTheLogicalYAxisAndKeepsItsEdgePoint) {
     EXPECT_NEAR(std::fmod(Fig(1).Data.Rotation + 360, 360), 90, 1e-3);
 }
 
+TEST_F(DefaultModeTest, TextHeightComesFromTheWholeTransform) {
+    B.CreateFont(1, u"Arial", -16).SelectObject(1).TextOut(0, 0, u"flat");
+    // A quarter turn, and a turn with a stretch along the text's own height.
+    B.SetWorldTransform(0, 1, -1, 0, 0, 0).TextOut(0, 0, u"turned");
+    B.SetWorldTransform(0, 3, -1, 0, 0, 0).TextOut(0, 0, u"tall");
+    // A font of height 0 takes the device's own font, never height 0.
+    B.CreateFont(2, u"Arial", 0).SelectObject(2).TextOut(0, 0, u"default");
+    Load();
+    ASSERT_EQ(Count(), 4u);
+    EXPECT_NEAR(Fig(0).Data.Height, 16 * kPixel / 1.6, 1e-3);
+    EXPECT_NEAR(Fig(1).Data.Height, Fig(0).Data.Height, 1e-3);
+    EXPECT_NEAR(std::fmod(Fig(1).Data.Rotation + 360, 360), 270, 1e-3);
+    EXPECT_NEAR(Fig(2).Data.Height, Fig(0).Data.Height, 1e-3); // the stretch runs along the baseline
+    EXPECT_NEAR(Fig(3).Data.Height, 16 * kPixel / 1.6, 1e-3);
+}
+
 TEST_F(DefaultModeTest, BrushAndColourRules) {
     B.SelectObject(NullPen);
     B.CreateBrush(1, 1 /* BS_NULL */, 0x0000FF).SelectObject(1).Rectangle(0, 0, 10, 10); // nothing

@@ -10,14 +10,16 @@ namespace {
 // The builder's reference device makes a logical unit (one pixel) 31.25
 // hundredths of a millimetre.
 constexpr double kPixel = 31.25;
-constexpr std::uint32_t kGlyphIndex = 0x10, kNoRect = 0x100, kSmallChars = 0x200;
+constexpr std::uint32_t kOpaque = 0x2, kGlyphIndex = 0x10, kNoRect = 0x100, kSmallChars = 0x200,
+                        kPdy = 0x2000;
 
 struct TText {
     std::int32_t x = 0, y = 0;
-    std::string_view bytes; // the string as it stands in the record
+    std::string_view bytes = {}; // the string as it stands in the record
     std::uint32_t chars = 0;
     std::uint32_t options = 0;
     std::vector<std::int32_t> dx = {};
+    std::array<std::int32_t, 4> rect = {1, 2, 3, 4};
 };
 
 // The EMRTEXTs of a record at `at`, their strings and advances after them.
@@ -33,7 +35,13 @@ void AddEmrTexts(TRecordBytes& r, const std::vector<TText>& texts) {
         for (std::int32_t d : t.dx)
             for (int i = 0; i < 4; ++i)
                 data.push_back(static_cast<std::uint8_t>(static_cast<std::uint32_t>(d) >> (8 * i)));
-        r.I32(t.x).I32(t.y).U32(t.chars).U32(offString).U32(t.options).Rect(1, 2, 3, 4).U32(offDx);
+        r.I32(t.x)
+            .I32(t.y)
+            .U32(t.chars)
+            .U32(offString)
+            .U32(t.options)
+            .Rect(t.rect[0], t.rect[1], t.rect[2], t.rect[3])
+            .U32(offDx);
     }
     for (std::uint8_t b : data)
         r.U8(b);
@@ -56,6 +64,12 @@ TRecordBytes TextRecord(std::uint32_t type) {
 
 void ExtTextOutA(TEmfBuilder& b, const TText& t) {
     TRecordBytes r = TextRecord(emr::EXTTEXTOUTA);
+    AddEmrTexts(r, {t});
+    b.Add(r);
+}
+
+void ExtTextOutW(TEmfBuilder& b, const TText& t) {
+    TRecordBytes r = TextRecord(emr::EXTTEXTOUTW);
     AddEmrTexts(r, {t});
     b.Add(r);
 }
@@ -118,12 +132,16 @@ TEST_F(TextRecordsTest, EveryScriptSurvivesAndCodesAreEscaped) {
     B.CreateFont(3, u"\uFF2D\uFF33 Gothic", -10, 0, 400, false, false, 128).SelectObject(3);
     ExtTextOutA(B, {.x = 7, .bytes = "\x93\xFA\x96\x7B!", .chars = 5, .dx = {4, 5, 6, 7, 8}});
     Load();
+    // The advances of both bytes of a character move it: 9, 13 and 8 units
+    // for characters five units wide, so the exclamation mark stands apart.
     EXPECT_EQ(Texts(), (std::vector<std::string>{
                            "{\\fArial|i0|b0;\\U+041F\\U+0440\\U+0438 \\{C:\\\\\\U+03C0\\} \\U+65E5\xE9}",
                            "{\\fArial|i0|b0;\\U+041F\\U+0440\\U+0438}",
-                           "{\\f\\U+FF2D\\U+FF33 Gothic|i0|b0;\\U+65E5\\U+672C!}"}));
+                           "{\\f\\U+FF2D\\U+FF33 Gothic|i0|b0;\\W1.4;\\U+65E5\\U+672C}",
+                           "{\\f\\U+FF2D\\U+FF33 Gothic|i0|b0;!}"}));
     EXPECT_EQ(D(2).Point1.x, 7 * kPixel);
-    EXPECT_EQ(D(2).TextWidth, 15 * kPixel); // measured as three characters
+    EXPECT_EQ(D(2).TextWidth, 14 * kPixel);
+    EXPECT_EQ(D(3).Point1.x, (7 + 22) * kPixel);
 }
 
 TEST_F(TextRecordsTest, SymbolFacesShowWhatTheyDraw) {
@@ -197,7 +215,7 @@ TEST_F(TextRecordsTest, OtherTextRecordsTakeTheTextPathOfExtTextOutW) {
     PolyTextOut(B, true,
                 {{.x = 10, .y = 20, .bytes = Wide(u"ab\u00E9"), .chars = 3}, {.bytes = "c\0", .chars = 1}});
     PolyTextOut(B, false, {{.x = 10, .y = 20, .bytes = "ab\xE9", .chars = 3}});
-    ExtTextOutA(B, {.x = 10, .y = 20, .bytes = "ab\xE9", .chars = 3, .dx = {1, 2, 3}});
+    ExtTextOutA(B, {.x = 10, .y = 20, .bytes = "ab\xE9", .chars = 3, .dx = {5, 5, 5}});
     Load();
     ASSERT_EQ(Exporter.Figures().size(), 7u);
     for (std::size_t i : {1, 2, 3, 5, 6}) {
@@ -246,6 +264,56 @@ TEST_F(TextRecordsTest, BrokenTextRecordsAreInvalid) {
         b.Add(r);
     }));
     EXPECT_FALSE(fails([](TEmfBuilder& b) { SmallTextOut(b, 0, 0, kNoRect, Wide(u"ab"), 2); }));
+}
+
+TEST_F(TextRecordsTest, AdvancesFitTheTextToItsWidthOrSplitIt) {
+    // Characters are five units wide at this height.
+    B.CreateFont(1, u"Arial", -10).SelectObject(1);
+    // Condensed: the whole text narrows.
+    ExtTextOutW(B, {.bytes = Wide(u"abcd"), .chars = 4, .dx = {4, 4, 4, 4}});
+    // Pairs along and across the baseline: only the first of each counts.
+    ExtTextOutW(B, {.bytes = Wide(u"ab"), .chars = 2, .options = kPdy, .dx = {8, 77, 8, 77}});
+    // Two columns, right-aligned on x = 100: each piece from the left end.
+    B.SetTextAlign(2);
+    ExtTextOutW(B, {.x = 100, .bytes = Wide(u"12 34"), .chars = 5, .dx = {5, 5, 20, 5, 5}});
+    // Advances that do not fit the record leave the font's spacing.
+    TRecordBytes r = TextRecord(emr::EXTTEXTOUTW);
+    r.I32(0).I32(0).U32(2).U32(76).U32(0).Rect(0, 0, 0, 0).U32(80).U32(0x00620061);
+    B.Add(r);
+    Load();
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"{\\fArial|i0|b0;\\W0.8;abcd}", "{\\fArial|i0|b0;\\W1.3;ab}",
+                                                 "{\\fArial|i0|b0;12}", "{\\fArial|i0|b0;34}",
+                                                 "{\\fArial|i0|b0;ab}"}));
+    EXPECT_EQ(D(0).TextWidth, 16 * kPixel);
+    EXPECT_EQ(D(2).Point1.x, 60 * kPixel);
+    EXPECT_EQ(D(3).Point1.x, 90 * kPixel);
+    EXPECT_EQ(D(3).Align, 0);
+    EXPECT_EQ(D(4).Align, 2); // one piece keeps its alignment
+    // Fitted texts get a reference width, so that readers do not wrap them.
+    const std::string dxf = Exporter.SaveToString();
+    std::size_t widths = 0;
+    for (std::size_t at = dxf.find("\r\n 41\r\n", dxf.find("ENTITIES")); at != std::string::npos;
+         at = dxf.find("\r\n 41\r\n", at + 1))
+        ++widths;
+    EXPECT_EQ(widths, 2u);
+}
+
+TEST_F(TextRecordsTest, OpaqueBoxesAreFilledUnderTheText) {
+    B.CreateFont(1, u"Arial", -10).SelectObject(1).Add(TRecordBytes(emr::SETBKCOLOR).U32(0x0000FF));
+    ExtTextOutW(B, {.bytes = Wide(u"x"), .chars = 1, .options = kOpaque, .rect = {0, 0, 40, 10}});
+    // Without characters the box alone; inside a path bracket nothing.
+    ExtTextOutW(B, {.options = kOpaque, .rect = {0, 20, 40, 30}});
+    B.Add(TRecordBytes(emr::BEGINPATH));
+    ExtTextOutW(B, {.options = kOpaque, .rect = {0, 40, 40, 50}});
+    B.Add(TRecordBytes(emr::ENDPATH));
+    // Erasing the whole surface in white is the paper itself.
+    B.Add(TRecordBytes(emr::SETBKCOLOR).U32(0xFFFFFF));
+    ExtTextOutW(B, {.options = kOpaque, .rect = {-1000000, -1000000, 1000000, 1000000}});
+    Load();
+    EXPECT_EQ(Kinds(),
+              (std::vector<TFigureKind>{TFigureKind::Hatch, TFigureKind::MText, TFigureKind::Hatch}));
+    EXPECT_EQ(D(0).Color, 1);
+    EXPECT_EQ(D(2).Color, 1);
 }
 
 } // namespace

@@ -122,5 +122,23 @@ TEST(TextMeasure, GlyphIndicesAreReadThroughTheFaceItself) {
     EXPECT_EQ(m.GlyphsToText("DejaVu Sans", u"\xFFFF"), u"");
 }
 
+// Pictures laid out in Windows faces are measured in their free twins.
+TEST(TextMeasure, StylesAndMetricTwinsAreMeasuredInTheirOwnFiles) {
+    EXPECT_EQ(MetricCompatibleFace("ARIAL"), "Liberation Sans");
+    EXPECT_EQ(MetricCompatibleFace("Times New Roman"), "Liberation Serif");
+    EXPECT_EQ(MetricCompatibleFace("Impact"), "Impact");
+    ITextMeasure& m = DefaultTextMeasure();
+    const double regular = m.TextWidth("DejaVu Sans", -50, "Hello");
+    if (regular == m.TextWidth("", -50, "Hello") && m.GlyphsToText("DejaVu Sans", u"\x0024").empty())
+        GTEST_SKIP() << "DejaVu Sans is not installed";
+    EXPECT_DOUBLE_EQ(m.StyledTextWidth("DejaVu Sans", false, false, -50, "Hello"), regular);
+    EXPECT_GT(m.StyledTextWidth("DejaVu Sans", true, false, -50, "Hello"), regular * 1.05);
+    // Capitals are lower than the em and scale with it.
+    const double cap = m.CapHeight("DejaVu Sans", -100);
+    EXPECT_GT(cap, 60);
+    EXPECT_LT(cap, 80);
+    EXPECT_DOUBLE_EQ(m.CapHeight("DejaVu Sans", -200), 2 * cap);
+}
+
 } // namespace
 } // namespace mv
