@@ -19,7 +19,6 @@ namespace {
 
 constexpr double kPi = std::numbers::pi;
 
-
 TAffine AffineOf(const TXForm& x) {
     return TAffine::From(x);
 }

@@ -99,10 +99,9 @@ private:
     // EMR_EXTTEXTOUTW records they amount to.
     void OtherTextRecord(const TEmrRecord& record);
     // The characters that the units show in the selected font (empty when
-    // there are none to show). Advances, when given, are kept one per
-    // character shown (or emptied when that cannot be told).
-    std::u16string ShownText(const TU16Array& units, std::uint32_t options,
-                             std::vector<std::int32_t>* advances = nullptr);
+    // there are none to show). The layout's advances and rises, when given,
+    // are kept one per character shown (or emptied when that cannot be told).
+    std::u16string ShownText(const TU16Array& units, std::uint32_t options, TEmrTextLayout* layout = nullptr);
     // The MTEXT contents of a shown text in the selected font, with a width
     // code ahead of the characters.
     std::string TextContents(std::u16string_view shown, std::string_view widthCode = {}) const;

@@ -227,6 +227,11 @@ TEmrTextLayout DecodeTextLayout(const TRecordReader& r, std::uint32_t chars) {
     layout.Advances.reserve(chars);
     for (std::size_t i = 0; i < chars; ++i)
         layout.Advances.push_back(r.I32(offDx + i * stride));
+    if (stride == 8) {
+        layout.Rises.reserve(chars);
+        for (std::size_t i = 0; i < chars; ++i)
+            layout.Rises.push_back(r.I32(offDx + i * stride + 4));
+    }
     return layout;
 }
 

@@ -163,13 +163,14 @@ std::uint32_t DecodeTextOptions(const TRecordReader& r);
 
 // What the default mode reads of an EMR_EXTTEXTOUTW besides its string: the
 // options, the rectangle and the advance of each character along the
-// baseline (the first of each pair with eto::Pdy). Fields the record does
+// baseline, with eto::Pdy also across it (upward). Fields the record does
 // not hold stay empty; advances that do not fit are left out, so the text
 // keeps the font's own spacing.
 struct TEmrTextLayout {
     std::uint32_t Options = 0;
     TRectL Rectangle;
     std::vector<std::int32_t> Advances; // none, or one per character
+    std::vector<std::int32_t> Rises;    // none, or one per character
 };
 TEmrTextLayout DecodeTextLayout(const TRecordReader& r, std::uint32_t chars);
 

@@ -102,14 +102,16 @@ constexpr double kMinWidthFactor = 0.1;
 constexpr double kMaxWidthFactor = 10;
 
 // A piece of a text written as one MTEXT: the characters [Begin, End), which
-// start Offset along the baseline from the text's start and span Width
-// there, against Natural in the font's own spacing.
+// start Offset along the baseline and Rise across it (logical units, upward)
+// from the text's start and span Width there, against Natural in the font's
+// own spacing.
 struct TTextRun {
     std::size_t Begin = 0;
     std::size_t End = 0;
     double Offset = 0;
     double Width = 0;
     double Natural = 0;
+    double Rise = 0;
 };
 
 bool IsBlank(char16_t c) {
@@ -117,17 +119,21 @@ bool IsBlank(char16_t c) {
 }
 
 // The pieces of a text spaced by its advances: a new piece starts after a
-// character whose advance differs from its width by more than breakGap.
-// Blanks at either end of a piece are left out, and pieces of blanks only.
+// character whose advance differs from its width by more than breakGap, or
+// that moves the next one across the baseline (rise, none or one per
+// character). Blanks at either end of a piece are left out, and pieces of
+// blanks only.
 std::vector<TTextRun> TextRuns(std::u16string_view text, const std::vector<double>& advance,
-                               const std::vector<double>& natural, double breakGap) {
+                               const std::vector<double>& natural, const std::vector<std::int32_t>& rise,
+                               double breakGap) {
     std::vector<TTextRun> runs;
     double start = 0; // where the current character starts
     std::size_t begin = 0;
-    double beginAt = 0;
+    double beginAt = 0, beginRise = 0, risen = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const bool last = i + 1 == text.size();
-        if (last || !(std::fabs(advance[i] - natural[i]) <= breakGap)) {
+        const std::int32_t up = i < rise.size() ? rise[i] : 0;
+        if (last || up != 0 || !(std::fabs(advance[i] - natural[i]) <= breakGap)) {
             std::size_t b = begin, e = i + 1;
             double offset = beginAt;
             while (b < e && IsBlank(text[b]))
@@ -135,7 +141,7 @@ std::vector<TTextRun> TextRuns(std::u16string_view text, const std::vector<doubl
             while (e > b && IsBlank(text[e - 1]))
                 --e;
             if (b < e) {
-                TTextRun run{b, e, offset, 0, 0};
+                TTextRun run{b, e, offset, 0, 0, beginRise};
                 for (std::size_t k = b; k + 1 < e; ++k) {
                     run.Width += advance[k];
                     run.Natural += natural[k];
@@ -149,8 +155,10 @@ std::vector<TTextRun> TextRuns(std::u16string_view text, const std::vector<doubl
             }
             begin = i + 1;
             beginAt = start + advance[i];
+            beginRise = risen + up;
         }
         start += advance[i];
+        risen += up;
     }
     return runs;
 }
@@ -177,15 +185,15 @@ void TmvDefaultPlayer::OtherTextRecord(const TEmrRecord& record) {
     auto play = [this](const TRectL& bounds, std::uint32_t graphicsMode, float exScale, float eyScale,
                        const TEmrText& text, bool wide) {
         std::u16string units;
+        // The advances as the record made below holds them: one per
+        // character, or a pair (along and across the baseline) with eto::Pdy.
         std::vector<std::int32_t> dx;
-        // Only the advances along the baseline are kept; the record made
-        // below holds one per character.
         const std::size_t step = (text.Options & eto::Pdy) != 0 ? 2 : 1;
         if (wide || (text.Options & eto::GlyphIndex) != 0) {
             // Glyph indices of one byte stay numbers; only characters have a code page.
             units = wide ? WideUnits(text.String) : std::u16string(text.String.begin(), text.String.end());
-            for (std::size_t i = 0; i < text.Dx.Count(); i += step)
-                dx.push_back(static_cast<std::int32_t>(text.Dx[i]));
+            for (std::uint32_t d : text.Dx)
+                dx.push_back(static_cast<std::int32_t>(d));
         } else {
             std::vector<std::uint8_t> unitBytes;
             units = DecodeCharset(state_.Font ? state_.Font->CharSet : std::uint8_t{charset::Ansi},
@@ -194,19 +202,21 @@ void TmvDefaultPlayer::OtherTextRecord(const TEmrRecord& record) {
                 // One advance per byte: a character of two bytes advances by both.
                 std::size_t at = 0;
                 for (std::uint8_t n : unitBytes) {
-                    std::int64_t sum = 0;
-                    for (std::uint8_t k = 0; k < n; ++k)
-                        sum += static_cast<std::int32_t>(text.Dx[step * at++]);
-                    if (sum < std::numeric_limits<std::int32_t>::min() ||
-                        sum > std::numeric_limits<std::int32_t>::max())
-                        throw ERangeError();
-                    dx.push_back(static_cast<std::int32_t>(sum));
+                    for (std::size_t part = 0; part < step; ++part) {
+                        std::int64_t sum = 0;
+                        for (std::uint8_t k = 0; k < n; ++k)
+                            sum += static_cast<std::int32_t>(text.Dx[step * (at + k) + part]);
+                        if (sum < std::numeric_limits<std::int32_t>::min() ||
+                            sum > std::numeric_limits<std::int32_t>::max())
+                            throw ERangeError();
+                        dx.push_back(static_cast<std::int32_t>(sum));
+                    }
+                    at += n;
                 }
             }
         }
-        const std::vector<std::uint8_t> bytes =
-            WideTextRecord(bounds, graphicsMode, exScale, eyScale, text.Reference, text.Options & ~eto::Pdy,
-                           text.Rectangle, units, dx);
+        const std::vector<std::uint8_t> bytes = WideTextRecord(
+            bounds, graphicsMode, exScale, eyScale, text.Reference, text.Options, text.Rectangle, units, dx);
         PlayRecord(TEmrRecord{emr::EXTTEXTOUTW, bytes});
     };
     switch (record.Type) {
@@ -253,14 +263,22 @@ void TmvDefaultPlayer::OtherTextRecord(const TEmrRecord& record) {
 }
 
 std::u16string TmvDefaultPlayer::ShownText(const TU16Array& units, std::uint32_t options,
-                                           std::vector<std::int32_t>* advances) {
+                                           TEmrTextLayout* layout) {
     std::u16string raw;
     raw.reserve(units.Count());
     for (std::uint16_t unit : units) {
         if (unit == 0) break;
         raw.push_back(static_cast<char16_t>(unit));
     }
-    if (advances && advances->size() > raw.size()) advances->resize(raw.size());
+    std::vector<std::int32_t> none;
+    std::vector<std::int32_t>& advances = layout ? layout->Advances : none;
+    std::vector<std::int32_t>& rises = layout ? layout->Rises : none;
+    auto forget = [&] {
+        advances.clear();
+        rises.clear();
+    };
+    if (advances.size() > raw.size()) advances.resize(raw.size());
+    if (rises.size() > raw.size()) rises.resize(raw.size());
     const TmvFont* font = state_.Font.get();
     const std::string face = font ? font->Name : std::string();
     if ((options & eto::GlyphIndex) != 0 && !raw.empty()) {
@@ -275,27 +293,40 @@ std::u16string TmvDefaultPlayer::ShownText(const TU16Array& units, std::uint32_t
             return {};
         }
         // A glyph of two characters leaves no advance per character.
-        if (advances && raw.size() != glyphs.size()) advances->clear();
+        if (raw.size() != glyphs.size()) forget();
     }
     const TSymbolFace symbols = font ? SymbolFaceOf(font->Name, font->CharSet) : TSymbolFace::None;
     if (symbols == TSymbolFace::None) return raw;
-    const bool perUnit = advances && advances->size() == raw.size();
-    std::vector<std::int32_t> kept;
+    const bool perUnit = advances.size() == raw.size();
     std::u16string shown;
     shown.reserve(raw.size());
+    std::size_t kept = 0;
     for (std::size_t i = 0; i < raw.size(); ++i) {
         const char32_t c = SymbolToUnicode(symbols, raw[i]);
         if (c != 0) {
             shown.push_back(static_cast<char16_t>(c));
-            if (perUnit) kept.push_back((*advances)[i]);
-        } else if (perUnit && !kept.empty()) {
+            if (perUnit) {
+                advances[kept] = advances[i];
+                if (i < rises.size()) rises[kept] = rises[i];
+                ++kept;
+            }
+        } else if (perUnit && kept > 0) {
             // A character left out still moves the ones after it.
-            kept.back() = static_cast<std::int32_t>(std::clamp<std::int64_t>(
-                std::int64_t{kept.back()} + (*advances)[i], std::numeric_limits<std::int32_t>::min(),
-                std::numeric_limits<std::int32_t>::max()));
+            auto add = [](std::int32_t a, std::int32_t b) {
+                return static_cast<std::int32_t>(
+                    std::clamp<std::int64_t>(std::int64_t{a} + b, std::numeric_limits<std::int32_t>::min(),
+                                             std::numeric_limits<std::int32_t>::max()));
+            };
+            advances[kept - 1] = add(advances[kept - 1], advances[i]);
+            if (i < rises.size()) rises[kept - 1] = add(rises[kept - 1], rises[i]);
         }
     }
-    if (perUnit) *advances = std::move(kept);
+    if (perUnit) {
+        advances.resize(kept);
+        if (rises.size() > kept) rises.resize(kept);
+    } else {
+        forget();
+    }
     return shown;
 }
 
@@ -332,7 +363,7 @@ void TmvDefaultPlayer::ExtTextOut(const TRecordReader& r) {
     const TmvFont* font = state_.Font.get();
     const std::string face(MetricCompatibleFace(font ? font->Name : std::string()));
     // Every character the font shows, with its advance when the record gives one.
-    const std::u16string shown = ShownText(DecodeTextString(r, chars), layout.Options, &layout.Advances);
+    const std::u16string shown = ShownText(DecodeTextString(r, chars), layout.Options, &layout);
     if (shown.empty()) return;
     const std::vector<std::int32_t>& advances = layout.Advances;
     const bool spaced = !advances.empty() && advances.size() == shown.size();
@@ -384,10 +415,14 @@ void TmvDefaultPlayer::ExtTextOut(const TRecordReader& r) {
     } else {
         total = measure.StyledTextWidth(face, bold, italic, measureHeight, Utf16ToAnsi(shown)) * widthUnit;
     }
+    double totalRise = 0;
+    if (spaced)
+        for (std::int32_t up : layout.Rises)
+            totalRise += up;
     if (updateCP && logicalUnit > 0 && std::isfinite(total)) {
         const double logicalAdvance = total / logicalUnit;
-        state_.Position.x += logicalAdvance * std::cos(a);
-        state_.Position.y -= logicalAdvance * std::sin(a);
+        state_.Position.x += logicalAdvance * std::cos(a) - totalRise * std::sin(a);
+        state_.Position.y -= logicalAdvance * std::sin(a) + totalRise * std::cos(a);
     }
     // Blanks move the position but make no figure.
     if (IsBlankText(shown)) return;
@@ -401,7 +436,7 @@ void TmvDefaultPlayer::ExtTextOut(const TRecordReader& r) {
         return;
     }
     const double breakGap = kRunBreak * std::fabs(measureHeight) * upUnit;
-    const std::vector<TTextRun> runs = TextRuns(shown, advance, natural, breakGap);
+    const std::vector<TTextRun> runs = TextRuns(shown, advance, natural, layout.Rises, breakGap);
     if (runs.size() == 1 && runs.front().Begin == 0 && runs.front().End == shown.size()) {
         // One piece: it keeps its alignment and only its width is fitted.
         d.Align = static_cast<std::uint8_t>(vertical + horizontal);
@@ -413,12 +448,13 @@ void TmvDefaultPlayer::ExtTextOut(const TRecordReader& r) {
     }
     // Several pieces, each placed from the left end of the whole text.
     const double leftShift = horizontal == 1 ? total / 2 : horizontal == 2 ? total : 0;
+    const TFigPoint up = m.MapVector(-std::sin(a), -std::cos(a));
     d.Align = vertical;
     for (const TTextRun& run : runs) {
         TdxfExportData piece = d;
         piece.TextWidth = static_cast<float>(run.Width);
         piece.Text = TextContents(shown.substr(run.Begin, run.End - run.Begin), WidthFactorCode(run));
-        piece.Point1 = ToDxf(at + direction * (run.Offset - leftShift));
+        piece.Point1 = ToDxf(at + direction * (run.Offset - leftShift) + up * run.Rise);
         emitter_.Text(piece);
     }
 }

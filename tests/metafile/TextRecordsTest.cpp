@@ -271,8 +271,8 @@ TEST_F(TextRecordsTest, AdvancesFitTheTextToItsWidthOrSplitIt) {
     B.CreateFont(1, u"Arial", -10).SelectObject(1);
     // Condensed: the whole text narrows.
     ExtTextOutW(B, {.bytes = Wide(u"abcd"), .chars = 4, .dx = {4, 4, 4, 4}});
-    // Pairs along and across the baseline: only the first of each counts.
-    ExtTextOutW(B, {.bytes = Wide(u"ab"), .chars = 2, .options = kPdy, .dx = {8, 77, 8, 77}});
+    // Pairs along and across the baseline: "c" is raised, so it stands apart.
+    ExtTextOutW(B, {.bytes = Wide(u"abc"), .chars = 3, .options = kPdy, .dx = {8, 0, 5, 3, 5, 0}});
     // Two columns, right-aligned on x = 100: each piece from the left end.
     B.SetTextAlign(2);
     ExtTextOutW(B, {.x = 100, .bytes = Wide(u"12 34"), .chars = 5, .dx = {5, 5, 20, 5, 5}});
@@ -280,15 +280,23 @@ TEST_F(TextRecordsTest, AdvancesFitTheTextToItsWidthOrSplitIt) {
     TRecordBytes r = TextRecord(emr::EXTTEXTOUTW);
     r.I32(0).I32(0).U32(2).U32(76).U32(0).Rect(0, 0, 0, 0).U32(80).U32(0x00620061);
     B.Add(r);
+    // Both bytes of a Shift-JIS character move it, along and across.
+    B.CreateFont(2, u"Gothic", -10, 0, 400, false, false, 128).SelectObject(2).SetTextAlign(0);
+    ExtTextOutA(B, {.bytes = "\x93\xFA!", .chars = 3, .options = kPdy, .dx = {4, 1, 5, 2, 8, 0}});
     Load();
     EXPECT_EQ(Texts(), (std::vector<std::string>{"{\\fArial|i0|b0;\\W0.8;abcd}", "{\\fArial|i0|b0;\\W1.3;ab}",
-                                                 "{\\fArial|i0|b0;12}", "{\\fArial|i0|b0;34}",
-                                                 "{\\fArial|i0|b0;ab}"}));
+                                                 "{\\fArial|i0|b0;c}", "{\\fArial|i0|b0;12}",
+                                                 "{\\fArial|i0|b0;34}", "{\\fArial|i0|b0;ab}",
+                                                 "{\\fGothic|i0|b0;\\U+65E5}", "{\\fGothic|i0|b0;!}"}));
     EXPECT_EQ(D(0).TextWidth, 16 * kPixel);
-    EXPECT_EQ(D(2).Point1.x, 60 * kPixel);
-    EXPECT_EQ(D(3).Point1.x, 90 * kPixel);
-    EXPECT_EQ(D(3).Align, 0);
-    EXPECT_EQ(D(4).Align, 2); // one piece keeps its alignment
+    EXPECT_EQ(D(2).Point1.x, 13 * kPixel);
+    EXPECT_EQ(D(2).Point1.y, D(1).Point1.y + 3 * kPixel);
+    EXPECT_EQ(D(3).Point1.x, 60 * kPixel);
+    EXPECT_EQ(D(4).Point1.x, 90 * kPixel);
+    EXPECT_EQ(D(4).Align, 0);
+    EXPECT_EQ(D(5).Align, 2); // one piece keeps its alignment
+    EXPECT_EQ(D(7).Point1.x, D(6).Point1.x + 9 * kPixel);
+    EXPECT_EQ(D(7).Point1.y, D(6).Point1.y + 3 * kPixel);
     // Fitted texts get a reference width, so that readers do not wrap them.
     const std::string dxf = Exporter.SaveToString();
     std::size_t widths = 0;
