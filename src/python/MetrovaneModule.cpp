@@ -34,6 +34,9 @@ constexpr TBoolSwitch kBoolSwitches[] = {
     {"white", &TBatchOptions::ParseWhite, "white filled rectangles hide what lies under them"},
     {"mm", &TBatchOptions::Use01MM, "the metafile's units are 0.01 mm: coordinates divided by 100"},
     {"black250", &TBatchOptions::AlternativeBlack, "black becomes colour number 250 instead of 7"},
+    {"images", &TBatchOptions::Images,
+     "bitmaps as PNG files beside the DXF, placed by IMAGE entities (convert_file "
+     "only: convert has no folder for them and leaves them out)"},
     {"classic", &TBatchOptions::Classic,
      "the reduced interpretation of earlier versions: basic records only, in "
      "logical units"},

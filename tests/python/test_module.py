@@ -62,6 +62,17 @@ class ModuleTest(unittest.TestCase):
         with self.assertRaises(ValueError):
             metrovane.convert(EXAMPLES[0].read_bytes(), pen_ratio=float("nan"))
 
+    def test_images_are_written_beside_the_drawing_unless_switched_off(self):
+        corpus = SOURCE.parent / "shared" / "corpus" / "emf" / "libemf2svg__test-041.emf"
+        if not corpus.exists():
+            self.skipTest(f"no metafile with a bitmap at {corpus}")
+        for images, args in ((True, []), (False, ["--no-images"])):
+            with tempfile.TemporaryDirectory() as mine, tempfile.TemporaryDirectory() as cli:
+                written = pathlib.Path(metrovane.convert_file(corpus, mine, images=images))
+                self.assertEqual(written.read_bytes(), cli_output(corpus, args, cli))
+                self.assertEqual(sorted(os.listdir(mine)), sorted(os.listdir(cli)))
+                self.assertEqual(any(name.endswith(".png") for name in os.listdir(mine)), images)
+
     def test_threads_give_the_serial_results(self):
         inputs = [p.read_bytes() for p in EXAMPLES] * 4
         serial = [metrovane.convert(data, white=True) for data in inputs]
