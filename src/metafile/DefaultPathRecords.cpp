@@ -5,6 +5,7 @@
 #include "metafile/DefaultPlayer.h"
 #include "metafile/PathFigures.h"
 #include "metafile/RecordShapes.h"
+#include "platform/Errors.h"
 
 #include <algorithm>
 #include <cmath>
@@ -174,15 +175,17 @@ void TmvDefaultPlayer::GradientFill(const TRecordReader& r) {
 }
 
 void TmvDefaultPlayer::BitBlt(const TRecordReader& r) {
-    const TEmrBlitArea rec = DecodeBlitArea(r);
+    const std::optional<TEmrBitBlt> blit = DecodeBitBlt(r, emr::BITBLT);
+    if (!blit) throw EInvalidMetafile();
+    const TEmrBitBlt& rec = *blit;
     std::optional<TFillLook> look;
-    switch (rec.BitBltRasterOperation) {
-    case TEmrBlitArea::PATCOPY:
+    switch (rec.Operation) {
+    case TEmrBitBlt::PATCOPY:
         look = FillLook();
         break;
-    case TEmrBlitArea::BLACKNESS:
-    case TEmrBlitArea::WHITENESS: {
-        const std::uint32_t rgb = rec.BitBltRasterOperation == TEmrBlitArea::WHITENESS ? 0xFFFFFF : 0;
+    case TEmrBitBlt::BLACKNESS:
+    case TEmrBitBlt::WHITENESS: {
+        const std::uint32_t rgb = rec.Operation == TEmrBitBlt::WHITENESS ? 0xFFFFFF : 0;
         look = TFillLook{ColorToIndex(rgb, AlternativeBlack()), TrueColorOf(rgb)};
         break;
     }

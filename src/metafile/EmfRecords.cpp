@@ -381,10 +381,6 @@ TEmrGradientFill DecodeGradientFill(const TRecordReader& r) {
     return rec;
 }
 
-TEmrBlitArea DecodeBlitArea(const TRecordReader& r) {
-    return TEmrBlitArea{ReadRectL(r, 8), r.I32(24), r.I32(28), r.I32(32), r.I32(36), r.U32(40)};
-}
-
 // ---------------------------------------------------------------- bitmap records
 
 namespace {
@@ -398,7 +394,7 @@ TEmrBitmapRef ReadBitmapRef(const TRecordReader& r, std::size_t usageAt, std::si
 
 std::optional<TEmrBitBlt> DecodeBitBlt(const TRecordReader& r, std::uint32_t type) {
     const bool sized = type != emr::BITBLT;
-    if (!r.Has(0, sized ? 108 : 100)) return std::nullopt;
+    if (!r.Has(0, 44)) return std::nullopt;
     TEmrBitBlt rec;
     rec.Bounds = ReadRectL(r, 8);
     rec.xDest = r.I32(24);
@@ -406,6 +402,11 @@ std::optional<TEmrBitBlt> DecodeBitBlt(const TRecordReader& r, std::uint32_t typ
     rec.cxDest = r.I32(32);
     rec.cyDest = r.I32(36);
     rec.Operation = r.U32(40);
+    if (!r.Has(0, sized ? 108 : 100)) {
+        rec.cxSrc = rec.cxDest;
+        rec.cySrc = rec.cyDest;
+        return rec;
+    }
     rec.xSrc = r.I32(44);
     rec.ySrc = r.I32(48);
     rec.XformSrc = ReadXForm(r, 52);

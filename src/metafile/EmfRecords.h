@@ -211,6 +211,8 @@ struct TEmrBitmapRef {
 // colour of the transparent blit. BITBLT has no source size: it is the
 // destination's.
 struct TEmrBitBlt {
+    // Raster operations that paint without a source bitmap.
+    static constexpr std::uint32_t BLACKNESS = 0x00000042, PATCOPY = 0x00F00021, WHITENESS = 0x00FF0062;
     TRectL Bounds;
     std::int32_t xDest = 0, yDest = 0, cxDest = 0, cyDest = 0;
     std::uint32_t Operation = 0;
@@ -220,6 +222,9 @@ struct TEmrBitBlt {
     TEmrBitmapRef Src;
     std::int32_t cxSrc = 0, cySrc = 0;
 };
+// The destination and the operation, and the source part when the record
+// holds it (Src is not Present() otherwise: a blit without a bitmap may end
+// after its operation). None for a record that ends before its operation.
 std::optional<TEmrBitBlt> DecodeBitBlt(const TRecordReader& r, std::uint32_t type);
 
 // EMR_MASKBLT: the blit's fields, then the monochrome mask. Operation is the
@@ -476,16 +481,5 @@ struct TEmrGradientFill {
     std::size_t IndicesPerObject() const { return ulMode == GRADIENT_FILL_TRIANGLE ? 3 : 2; }
 };
 TEmrGradientFill DecodeGradientFill(const TRecordReader& r);
-
-// EMR_BITBLT and EMR_STRETCHBLT up to the raster operation: the
-// destination rectangle in logical units, all that a blit without a source
-// bitmap needs.
-struct TEmrBlitArea {
-    static constexpr std::uint32_t BLACKNESS = 0x00000042, PATCOPY = 0x00F00021, WHITENESS = 0x00FF0062;
-    TRectL Bounds;
-    std::int32_t xDest = 0, yDest = 0, cxDest = 0, cyDest = 0;
-    std::uint32_t BitBltRasterOperation = 0;
-};
-TEmrBlitArea DecodeBlitArea(const TRecordReader& r);
 
 } // namespace mv

@@ -187,9 +187,9 @@ TEST_F(DefaultPaths, PatternBlocksFillTheirRectangle) {
     auto blt = [&](std::uint32_t rop) {
         B.Add(TRecordBytes(emr::BITBLT).Rect(0, 0, 0, 0).I32(0).I32(0).I32(10).I32(10).U32(rop));
     };
-    blt(TEmrBlitArea::PATCOPY);
-    blt(TEmrBlitArea::BLACKNESS);
-    blt(TEmrBlitArea::WHITENESS);
+    blt(TEmrBitBlt::PATCOPY);
+    blt(TEmrBitBlt::BLACKNESS);
+    blt(TEmrBitBlt::WHITENESS);
     blt(0x00CC0020); // SRCCOPY needs the bitmap: not drawn here
     ASSERT_EQ(Play(), (std::vector{TCall::Hatch, TCall::Hatch, TCall::Hatch}));
     EXPECT_EQ(Sink.At(0).Color, Index(Blue));
