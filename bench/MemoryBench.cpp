@@ -3,7 +3,8 @@
 // own drawings counts:
 // - a 200 MB EMF of polylines and texts: target under 1.5 times the input;
 // - 10 MB of empty polyline lists: target under 100 MB;
-// - a 60 MB placeable WMF of empty text records (reported only).
+// - a 60 MB placeable WMF of empty text records (reported only; the default
+//   mode leaves them out while converting, the classic mode keeps them).
 #include "../tests/support/EmfBuilder.h"
 #include "../tests/support/WmfBuilder.h"
 

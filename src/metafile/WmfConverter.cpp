@@ -538,6 +538,9 @@ void TWmfConverter::WriteText(std::int32_t x, std::int32_t y, std::span<const st
                               std::size_t dxAt) {
     std::vector<std::uint8_t> unitBytes;
     const std::u16string units = DecodeText(text, unitBytes);
+    // The default mode draws nothing for a text without characters or box;
+    // leaving it out keeps a file of millions of them small in memory.
+    if (!classic_ && units.empty() && (options & EtoOpaque) == 0) return;
     const auto count = static_cast<std::uint32_t>(units.size());
     constexpr std::uint32_t offString = 76; // the fixed part of EMR_EXTTEXTOUTW with its EMRTEXT
     const std::uint32_t stringBytes = (2 * count + 3) & ~3u;

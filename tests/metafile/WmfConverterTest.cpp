@@ -313,6 +313,14 @@ TEST(WmfConverter, ExtTextOutCarriesRectangleAndAdvances) {
     EXPECT_EQ(u.U32(72), 0u);
 }
 
+TEST(WmfConverter, EmptyTextsAreLeftOutUnlessClassicOrOpaque) {
+    TWmfBuilder b;
+    b.TextOut(1, 2, "").ExtTextOut(1, 2, 0, "").ExtTextOut(1, 2, 2, "", {}, {0, 0}, {5, 5});
+    EXPECT_EQ(Types(Body(Load(b.Build()))), (std::vector<std::uint32_t>{emr::EXTTEXTOUTW}));
+    const TEnhMetafile classic = TEnhMetafile::FromFileBytes(b.Build(), {.Classic = true});
+    EXPECT_EQ(Body(classic).size(), 3u);
+}
+
 TEST(WmfConverter, RecordsWithoutCounterpartArePassedOver) {
     TWmfBuilder b;
     b.MoveTo(1, 1);
