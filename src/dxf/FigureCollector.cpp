@@ -13,7 +13,8 @@ bool IsFinite(const TdxfPoint& p) {
     return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
 }
 
-// Every real value of the description; a new real field belongs here too.
+// Every real value of the description; a new real field belongs here too
+// (a hatch's pattern spacing falls back to the fixed one instead).
 void RequireFinite(const TdxfFigureFields& d) {
     for (float v :
          {d.PenWidth, d.Rotation, d.ConstWidth, d.Radius, d.TextWidth, d.StartAngle, d.EndAngle, d.Height})

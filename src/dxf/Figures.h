@@ -190,11 +190,19 @@ public:
         return j < LoopPointCount(loop) ? Loops[loop][j] : TdxfPoint{};
     }
 
+    // Lines a pattern may take across the boundary's larger side at most.
+    static constexpr double kMaxPatternLines = 2000;
+
     BrushHatch HatchStyle = BrushHatch::Solid;
     HatchKind BoundaryKind = HatchKind::Polygon;
     std::vector<TdxfPointList> Loops; // polygon hatch only
     std::int32_t LoopCount = 0;
     std::string PatternName;
+
+private:
+    // Drops a pattern spacing that is not a positive finite length, and
+    // widens one that would take too many lines.
+    void LimitPatternSpacing();
 };
 
 // IMAGE: a bitmap written as an image file beside the drawing. The file and

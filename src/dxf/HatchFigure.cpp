@@ -2,6 +2,8 @@
 #include "dxf/Figures.h"
 #include "dxf/GroupWriter.h"
 
+#include <algorithm>
+#include <cmath>
 #include <span>
 
 namespace mv {
@@ -12,17 +14,20 @@ struct TPatternLine {
     float angle;
     float offsetX; // in units of the spacing
     float offsetY;
+    // Share of the picture's spacing per offset unit: a diagonal line's
+    // offset (-1, 1) moves it by two units along either axis.
+    float pictureStep;
 };
 
 // Pattern lines of the hatched brush styles 2 to 7, offsets as multiples of
 // the line spacing; an empty result for any other style.
 std::span<const TPatternLine> PatternLines(BrushHatch style) {
-    static constexpr TPatternLine horizontal[] = {{0, 0, 1}};
-    static constexpr TPatternLine vertical[] = {{90, -1, 0}};
-    static constexpr TPatternLine forward[] = {{135, -1, -1}};
-    static constexpr TPatternLine backward[] = {{45, -1, 1}};
-    static constexpr TPatternLine cross[] = {{0, 0, 1}, {90, -1, 1}};
-    static constexpr TPatternLine diagonalCross[] = {{45, -1, 1}, {135, -1, -1}};
+    static constexpr TPatternLine horizontal[] = {{0, 0, 1, 1}};
+    static constexpr TPatternLine vertical[] = {{90, -1, 0, 1}};
+    static constexpr TPatternLine forward[] = {{135, -1, -1, 0.5f}};
+    static constexpr TPatternLine backward[] = {{45, -1, 1, 0.5f}};
+    static constexpr TPatternLine cross[] = {{0, 0, 1, 1}, {90, -1, 1, 1}};
+    static constexpr TPatternLine diagonalCross[] = {{45, -1, 1, 0.5f}, {135, -1, -1, 0.5f}};
     switch (style) {
     case BrushHatch::Horizontal:
         return horizontal;
@@ -94,6 +99,41 @@ TmvExpDXFHatch::TmvExpDXFHatch(const TdxfExportData& data)
         LoopCount = 0;
         break;
     }
+    LimitPatternSpacing();
+}
+
+void TmvExpDXFHatch::LimitPatternSpacing() {
+    float& sx = Data.PatternSpacingX;
+    float& sy = Data.PatternSpacingY;
+    if (!(std::isfinite(sx) && std::isfinite(sy) && sx > 0 && sy > 0)) {
+        sx = sy = 0; // the fixed spacing of the settings
+        return;
+    }
+    // The boundary's larger side, in double so that no difference of
+    // finite floats overflows.
+    double extent = 0;
+    if (BoundaryKind == HatchKind::Circle) {
+        extent = 2.0 * std::fabs(static_cast<double>(Data.Radius));
+    } else if (BoundaryKind == HatchKind::Ellipse) {
+        extent = 2.0 * std::hypot(static_cast<double>(Data.Point2.x), static_cast<double>(Data.Point2.y));
+    } else if (!Loops.empty()) {
+        double minX = Loops[0][0].x, maxX = minX, minY = Loops[0][0].y, maxY = minY;
+        for (const TdxfPointList& loop : Loops)
+            for (const TdxfPoint& p : loop) {
+                minX = std::min<double>(minX, p.x);
+                maxX = std::max<double>(maxX, p.x);
+                minY = std::min<double>(minY, p.y);
+                maxY = std::max<double>(maxY, p.y);
+            }
+        extent = std::max(maxX - minX, maxY - minY);
+    }
+    // A reader draws every line of the pattern: a spacing finer than
+    // 1/2000 of the boundary is widened to that, so that no hatch takes
+    // more than a few thousand lines; at that density the pattern reads as
+    // a tint anyway.
+    const double least = extent / kMaxPatternLines;
+    sx = static_cast<float>(std::max<double>(sx, least));
+    sy = static_cast<float>(std::max<double>(sy, least));
 }
 
 void TmvExpDXFHatch::Export(TGroupWriter& out) const {
@@ -152,6 +192,9 @@ void TmvExpDXFHatch::Export(TGroupWriter& out) const {
         // Spacing 0.05 of the hatch scale, or 0.05 itself for hundredths of a
         // millimetre; held in single precision like the scale.
         const float s = out.Settings().Use01MM ? 0.05f : 0.05f * out.Settings().HatchScale;
+        // The picture's own spacing is a length in figure units, written
+        // the way the boundary's coordinates are.
+        const bool own = Data.PatternSpacingX > 0;
         const std::span<const TPatternLine> lines = PatternLines(HatchStyle);
         AddFixedGroup(out, " 52", "0");
         AddFixedGroup(out, " 41", "1");
@@ -161,8 +204,13 @@ void TmvExpDXFHatch::Export(TGroupWriter& out) const {
             AddReal(out, 53, line.angle);
             AddFixedGroup(out, " 43", "0");
             AddFixedGroup(out, " 44", "0");
-            AddReal(out, 45, line.offsetX * s);
-            AddReal(out, 46, line.offsetY * s);
+            if (own) {
+                AddReal(out, 45, out.ScaleValue(line.offsetX * line.pictureStep * Data.PatternSpacingX));
+                AddReal(out, 46, out.ScaleValue(line.offsetY * line.pictureStep * Data.PatternSpacingY));
+            } else {
+                AddReal(out, 45, line.offsetX * s);
+                AddReal(out, 46, line.offsetY * s);
+            }
             AddFixedGroup(out, " 79", "0");
         }
     }

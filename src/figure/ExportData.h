@@ -87,6 +87,10 @@ struct TdxfFigureFields {
     float StartAngle = 0; // degrees (circular arc) or radians (elliptical arc)
     float EndAngle = 0;
     float Height = 0;
+    // A hatched pattern's line spacing along x and y in figure units (the
+    // brush's 8 device pixels); 0 keeps the export settings' fixed spacing.
+    float PatternSpacingX = 0;
+    float PatternSpacingY = 0;
 };
 
 struct TdxfExportData : TdxfFigureFields {

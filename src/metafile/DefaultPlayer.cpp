@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 namespace mv {
@@ -107,6 +108,17 @@ std::optional<TFillLook> TmvDefaultPlayer::FillLook() const {
     look.Color = ColorToIndex(brush->Rgb, AlternativeBlack());
     look.TrueColor = TrueColorOf(brush->Rgb);
     look.Hatch = brush->Style == BS_HATCHED ? brush->HatchStyle : BrushHatch::Solid;
+    if (look.Hatch != BrushHatch::Solid) {
+        // A hatch brush is a pattern of 8 x 8 pixels of the device the
+        // picture was made for, whatever the mapping.
+        const TPictureFrame& f = state_.Mapping.Frame();
+        const double x = 8 * f.UnitsPerPixelX(), y = 8 * f.UnitsPerPixelY();
+        constexpr double kFloatMax = std::numeric_limits<float>::max();
+        if (std::isfinite(x) && std::isfinite(y) && x > 0 && y > 0 && x < kFloatMax && y < kFloatMax) {
+            look.PatternSpacingX = static_cast<float>(x);
+            look.PatternSpacingY = static_cast<float>(y);
+        }
+    }
     return look;
 }
 

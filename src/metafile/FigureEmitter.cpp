@@ -26,6 +26,8 @@ TdxfExportData FillData(const TFillLook& look) {
     d.Color = look.Color;
     d.TrueColor = look.TrueColor;
     d.HatchStyle = look.Hatch;
+    d.PatternSpacingX = look.PatternSpacingX;
+    d.PatternSpacingY = look.PatternSpacingY;
     return d;
 }
 

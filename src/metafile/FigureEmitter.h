@@ -48,6 +48,10 @@ struct TFillLook {
     std::int32_t Color = 0;
     std::int32_t TrueColor = -1;
     BrushHatch Hatch = BrushHatch::Solid;
+    // Line spacing of a hatched pattern along x and y, figure units; 0 =
+    // the exporter's fixed spacing.
+    float PatternSpacingX = 0;
+    float PatternSpacingY = 0;
 };
 
 // What one record draws.

@@ -198,6 +198,8 @@ void FillLoopsHatch(const std::vector<std::vector<TFigPoint>>& loops, const TFil
     data.Color = look.Color;
     data.TrueColor = look.TrueColor;
     data.HatchStyle = look.Hatch;
+    data.PatternSpacingX = look.PatternSpacingX;
+    data.PatternSpacingY = look.PatternSpacingY;
     data.Kind = HatchKind::Polygon;
     // The count names the loops for the white-area pass, which looks for one.
     data.Count = static_cast<std::uint16_t>(std::min<std::size_t>(loops.size(), UINT16_MAX));

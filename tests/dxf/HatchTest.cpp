@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace mv {
 namespace {
 
@@ -116,6 +118,18 @@ TEST(HatchTest, HundredthsOfAMillimetreSpaceLinesBySingleNearestPointZeroFive) {
     EXPECT_EQ(ValuesOf(lines, 46), Strings{"0.0500000007450581"});
     const auto vertical = EntityLinesOf(TmvExpDXFHatch(Polygons({kTriangle}, 3)), true);
     EXPECT_EQ(ValuesOf(vertical, 45), Strings{"-0.0500000007450581"});
+}
+
+TEST(HatchTest, PictureSpacingFallsBackOrWidensWhenUnusable) {
+    auto spaced = [](float s) {
+        TdxfExportData d = Polygons({kTriangle}, 6);
+        d.PatternSpacingX = d.PatternSpacingY = s;
+        return d;
+    };
+    for (const float bad : {std::nanf(""), HUGE_VALF, -8.0f})
+        EXPECT_EQ(ValuesOf(EntityLinesOf(TmvExpDXFHatch(spaced(bad))), 46), (Strings{"15", "15"})) << bad;
+    // Finer than 1/2000 of the boundary's larger side, 100: widened to that.
+    EXPECT_FLOAT_EQ(TmvExpDXFHatch(spaced(1e-9f)).Data.PatternSpacingY, 0.05f);
 }
 
 TEST(HatchTest, SolidFillHasNoPatternDefinition) {

@@ -1,5 +1,6 @@
 // The default mode: the mapping chain into hundredths of a millimetre, the
 // save stack, clipping and the default-mode rules of pens and brushes.
+#include "../dxf/GroupLines.h"
 #include "EmfBuilder.h"
 #include "InterpretFixture.h"
 #include "TestUtil.h"
@@ -340,6 +341,24 @@ TEST_F(DefaultModeTest, BrushAndColourRules) {
     ASSERT_EQ(Count(), 2u);
     EXPECT_EQ(Fig(0).Data.Color, 255);
     EXPECT_EQ(Fig(1).Data.Color, 1);
+}
+
+TEST(DefaultModeHatch, PatternLinesLieEightPixelsOfTheReferenceDeviceApart) {
+    for (const auto& [pixels, half] : {std::pair{1024, std::string("1.25")}, {2048, std::string("0.625")}}) {
+        // A diagonal cross in device units and in MM_LOMETRIC: the logical units do not count.
+        TEmfBuilder b;
+        b.DevicePixels(pixels, pixels * 3 / 4).SelectObject(NullPen).CreateBrush(1, 2, 0xFF, 5);
+        b.SelectObject(1).Rectangle(0, 0, 100, 100).SetMapMode(2).Rectangle(0, 0, 1000, -1000);
+        TmvDXFExport e;
+        e.LoadFromMetafile(TEnhMetafile::FromEmfBytes(b.Build()));
+        ASSERT_EQ(e.Figures().size(), 2u);
+        // 45 and 135 degree lines 8 pixels apart along x, in millimetres.
+        for (const auto& f : e.Figures()) {
+            const auto lines = test::EntityLinesOf(*f, true);
+            EXPECT_EQ(test::ValuesOf(lines, 45), (std::vector{"-" + half, "-" + half}));
+            EXPECT_EQ(test::ValuesOf(lines, 46), (std::vector{half, "-" + half}));
+        }
+    }
 }
 
 TEST_F(DefaultModeTest, PolyBezierToStartsAtTheCurrentPosition) {

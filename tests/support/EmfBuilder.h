@@ -2,6 +2,7 @@
 // Builds enhanced metafile bytes record by record, for tests, benchmarks and
 // the example generator. Fields are written little-endian in [MS-EMF] layout.
 
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <span>
@@ -230,9 +231,9 @@ public:
         header.Rect(0, 0, boundsRight * 100, boundsBottom * 100); // rclFrame
         header.U32(0x464D4520).U32(0x10000);                      // signature, version
         const std::size_t bytesAt = header.Size();
-        header.U32(0).U32(0).U16(0).U16(0);          // nBytes, nRecords, nHandles, reserved
-        header.U32(0).U32(0).U32(0);                 // nDescription, offDescription, nPalEntries
-        header.I32(1024).I32(768).I32(320).I32(240); // szlDevice, szlMillimeters
+        header.U32(0).U32(0).U16(0).U16(0);                       // nBytes, nRecords, nHandles, reserved
+        header.U32(0).U32(0).U32(0);                              // nDescription, offDescription, nPalEntries
+        header.I32(pixels_[0]).I32(pixels_[1]).I32(320).I32(240); // szlDevice, szlMillimeters
         header.U32(0).U32(0).U32(0).I32(320000).I32(
             240000); // cbPixelFormat, offPixelFormat, bOpenGL, micrometres
         std::vector<std::uint8_t> head = header.Finish();
@@ -258,8 +259,15 @@ public:
         return out;
     }
 
+    // The reference device's pixels across and down, on 320 x 240 mm.
+    TEmfBuilder& DevicePixels(std::int32_t x, std::int32_t y) {
+        pixels_ = {x, y};
+        return *this;
+    }
+
 private:
     std::vector<std::vector<std::uint8_t>> records_;
+    std::array<std::int32_t, 2> pixels_ = {1024, 768};
 };
 
 } // namespace mv::test
