@@ -184,19 +184,22 @@ void TmvDefaultPlayer::PlayRecord(const TEmrRecord& record) {
         m.SetWindowOrg(o.x, o.y);
         break;
     }
+    // The viewport of a placeable Windows metafile is the picture's frame,
+    // set by whoever plays it; its own viewport records would give sizes in
+    // the pixels of an unknown device.
     case emr::SETVIEWPORTEXTEX: {
         const TSizeL e = DecodeSetExtentEx(r).Extent;
-        m.SetViewportExt(e.cx, e.cy);
+        if (!placeable_) m.SetViewportExt(e.cx, e.cy);
         break;
     }
     case emr::SETVIEWPORTORGEX: {
         const TPointL o = DecodeSetViewportOrgEx(r).Origin;
-        m.SetViewportOrg(o.x, o.y);
+        if (!placeable_) m.SetViewportOrg(o.x, o.y);
         break;
     }
     case emr::SCALEVIEWPORTEXTEX: {
         const TEmrScaleExtentEx s = DecodeScaleExtentEx(r);
-        m.ScaleViewportExt(s.xNum, s.xDenom, s.yNum, s.yDenom);
+        if (!placeable_) m.ScaleViewportExt(s.xNum, s.xDenom, s.yNum, s.yDenom);
         break;
     }
     case emr::SCALEWINDOWEXTEX: {
@@ -380,6 +383,7 @@ void TmvDefaultPlayer::Comment(const TRecordReader& r) {
     m.SetWindowExt(right - left, bottom - top);
     m.SetViewportOrg(f.Left / f.UnitsPerPixelX(), f.Top / f.UnitsPerPixelY());
     m.SetViewportExt(f.Width() / f.UnitsPerPixelX(), f.Height() / f.UnitsPerPixelY());
+    placeable_ = true;
 }
 
 // ---------------------------------------------------------------- objects

@@ -134,6 +134,7 @@ private:
     std::uint8_t emittedLineTypes_ = 0;
     TBitmapPlayer bitmaps_;
     std::vector<std::string> givenWarnings_;
+    bool placeable_ = false; // a placeable Windows metafile: the viewport is the frame
 };
 
 } // namespace mv

@@ -375,6 +375,10 @@ TEST_F(DefaultModeTest, PolyBezierToStartsAtTheCurrentPosition) {
 
 TEST_F(DefaultModeTest, PlaceableWmfSpansItsBoxAtItsUnitsPerInch) {
     test::TWmfBuilder w;
+    // Its own viewport records speak of a device nobody knows: the player's
+    // frame stays the viewport.
+    w.SetWindowOrg(100, 200).SetWindowExt(1000, 500);
+    w.Add(test::TWmfRecord(0x020E).W(500).W(1000)).Add(test::TWmfRecord(0x020D).W(9).W(7));
     w.CreatePen(0, 0, 0).SelectObject(0).MoveTo(100, 200).LineTo(1100, 700);
     // 1000 x 500 units at 1000 per inch: 25.4 x 12.7 mm.
     Exporter.LoadFromMetafile(TEnhMetafile::FromFileBytes(w.Build(100, 200, 1100, 700, 1000)));
