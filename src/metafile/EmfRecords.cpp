@@ -85,24 +85,26 @@ TEmrText ReadEmrText(const TRecordReader& r, std::size_t at, std::size_t charByt
 
 constexpr std::size_t kEmrTextSize = 40;
 
-} // namespace
-
-TEmrExtTextOutA DecodeExtTextOutA(const TRecordReader& r) {
-    TEmrExtTextOutA rec;
+// The fields the text records other than EMR_SMALLTEXTOUT begin with.
+template <class TRecord> void ReadTextHead(const TRecordReader& r, TRecord& rec) {
     rec.Bounds = ReadRectL(r, 8);
     rec.iGraphicsMode = r.U32(24);
     rec.exScale = r.F32(28);
     rec.eyScale = r.F32(32);
+}
+
+} // namespace
+
+TEmrExtTextOutA DecodeExtTextOutA(const TRecordReader& r) {
+    TEmrExtTextOutA rec;
+    ReadTextHead(r, rec);
     rec.Text = ReadEmrText(r, 36, 1);
     return rec;
 }
 
 TEmrPolyTextOut DecodePolyTextOut(const TRecordReader& r, bool wide) {
     TEmrPolyTextOut rec;
-    rec.Bounds = ReadRectL(r, 8);
-    rec.iGraphicsMode = r.U32(24);
-    rec.exScale = r.F32(28);
-    rec.eyScale = r.F32(32);
+    ReadTextHead(r, rec);
     const std::uint32_t count = r.U32(36);
     // Every EMRTEXT lies in the record, so their number is bounded by its size.
     r.Require(40, count, kEmrTextSize);
@@ -138,10 +140,7 @@ TEmrSmallTextOut DecodeSmallTextOut(const TRecordReader& r) {
 
 TEmrExtTextOutW DecodeExtTextOutW(const TRecordReader& r) {
     TEmrExtTextOutW rec;
-    rec.Bounds = ReadRectL(r, 8);
-    rec.iGraphicsMode = r.U32(24);
-    rec.exScale = r.F32(28);
-    rec.eyScale = r.F32(32);
+    ReadTextHead(r, rec);
     rec.Reference = r.PointL(36);
     rec.Chars = r.I32(44);
     return rec;

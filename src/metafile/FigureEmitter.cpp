@@ -21,16 +21,6 @@ TdxfExportData StrokeData(const TStrokeLook& look) {
     return d;
 }
 
-TdxfExportData FillData(const TFillLook& look) {
-    TdxfExportData d;
-    d.Color = look.Color;
-    d.TrueColor = look.TrueColor;
-    d.HatchStyle = look.Hatch;
-    d.PatternSpacingX = look.PatternSpacingX;
-    d.PatternSpacingY = look.PatternSpacingY;
-    return d;
-}
-
 // Curves among lines become polylines this close to the curve: a quarter of
 // the thinnest line weight, finer than any reader shows.
 constexpr double kEmitFlatness = 1.25;
@@ -59,6 +49,16 @@ std::vector<TFigPoint> FlatPoints(const TFigurePath::TSubpath& s) {
 }
 
 } // namespace
+
+TdxfExportData FillData(const TFillLook& look) {
+    TdxfExportData d;
+    d.Color = look.Color;
+    d.TrueColor = look.TrueColor;
+    d.HatchStyle = look.Hatch;
+    d.PatternSpacingX = look.PatternSpacingX;
+    d.PatternSpacingY = look.PatternSpacingY;
+    return d;
+}
 
 TdxfPoint ToDxf(TFigPoint p) {
     return TdxfPoint{static_cast<float>(p.x), static_cast<float>(p.y), 0};

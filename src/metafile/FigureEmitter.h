@@ -101,6 +101,9 @@ private:
     IFigureSink& sink_;
 };
 
+// The description of a hatch in the fill's look, without its loops.
+TdxfExportData FillData(const TFillLook& look);
+
 // Figure points as a description holds them (single precision).
 TdxfPoint ToDxf(TFigPoint p);
 TdxfPointList ToDxfList(const std::vector<TFigPoint>& points);

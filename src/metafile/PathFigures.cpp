@@ -194,12 +194,7 @@ std::vector<std::vector<TFigPoint>> FillLoops(const TFigurePath& path, TPolyFill
 void FillLoopsHatch(const std::vector<std::vector<TFigPoint>>& loops, const TFillLook& look,
                     IFigureSink& sink) {
     if (loops.empty()) return;
-    TdxfExportData data;
-    data.Color = look.Color;
-    data.TrueColor = look.TrueColor;
-    data.HatchStyle = look.Hatch;
-    data.PatternSpacingX = look.PatternSpacingX;
-    data.PatternSpacingY = look.PatternSpacingY;
+    TdxfExportData data = FillData(look);
     data.Kind = HatchKind::Polygon;
     // The count names the loops for the white-area pass, which looks for one.
     data.Count = static_cast<std::uint16_t>(std::min<std::size_t>(loops.size(), UINT16_MAX));
